@@ -1,0 +1,366 @@
+#include "store/MasterFile.h"
+
+#include "store/Cp1252.h"
+#include "store/TreeFormat.h"
+
+#include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// One line of the bytes read: its content and whether it ended in CR LF.
+struct LineCursor
+{
+    const char *base;
+    const char *p;
+    const char *end;
+
+    bool next(QByteArrayView *line, bool *crlf)
+    {
+        if (p >= end)
+            return false;
+        const char *s = p;
+        while (p < end && *p != '\r' && *p != '\n')
+            ++p;
+        *line = QByteArrayView(s, p - s);
+        *crlf = false;
+        if (p < end) {
+            if (*p == '\r' && p + 1 < end && p[1] == '\n') {
+                p += 2;
+                *crlf = true;
+            } else {
+                ++p;
+            }
+        }
+        return true;
+    }
+};
+
+bool equalsEnd(QByteArrayView line)
+{
+    return line == QByteArrayView(EndLine);
+}
+
+} // namespace
+
+bool MasterFile::existsOnDisk() const
+{
+    return !m_path.isEmpty() && QFileInfo::exists(m_path);
+}
+
+void MasterFile::clear()
+{
+    m_raw.clear();
+    m_head.clear();
+    m_nodes.clear();
+    m_nodesClosed = false;
+    m_segments.clear();
+    m_blockIndex.clear();
+    m_duplicateKeys.clear();
+    m_removed = 0;
+}
+
+bool MasterFile::load(const QString &file, QString *error)
+{
+    QFile f(file.isEmpty() ? m_path : file);
+    if (!f.open(QIODevice::ReadOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    QByteArray bytes = f.readAll();
+    if (f.error() != QFileDevice::NoError) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    setContent(bytes);
+    return true;
+}
+
+void MasterFile::setContent(const QByteArray &bytes)
+{
+    clear();
+    m_raw = bytes;
+    LineCursor cur{m_raw.constData(), m_raw.constData(), m_raw.constData() + m_raw.size()};
+    QByteArrayView line;
+    bool crlf = false;
+
+    while (m_head.size() < FirstNodeIndex && cur.next(&line, &crlf))
+        m_head.append(line.toByteArray());
+    while (cur.next(&line, &crlf)) {
+        if (equalsEnd(line)) {
+            m_nodesClosed = true;
+            break;
+        }
+        m_nodes.append(line.toByteArray());
+    }
+
+    // After the node section: item text blocks, and whatever else stands
+    // there ("Data"/"End"), kept as it is. A block runs from its key line to
+    // its first "End", so a seven-digit line inside it is text, not a key.
+    const char *runStart = nullptr;
+    bool runClean = true;
+    auto flushRun = [&](const char *upTo) {
+        if (!runStart)
+            return;
+        Segment seg;
+        if (runClean) {
+            seg.body = QByteArray::fromRawData(runStart, upTo - runStart);
+        } else {
+            LineCursor sub{runStart, runStart, upTo};
+            QByteArrayView l;
+            bool c;
+            while (sub.next(&l, &c)) {
+                seg.body += l;
+                seg.body += "\r\n";
+            }
+        }
+        m_segments.append(seg);
+        runStart = nullptr;
+        runClean = true;
+    };
+
+    while (true) {
+        const char *lineStart = cur.p;
+        if (!cur.next(&line, &crlf))
+            break;
+        if (!IsKeyLine(line)) {
+            if (!runStart)
+                runStart = lineStart;
+            runClean = runClean && crlf;
+            continue;
+        }
+        flushRun(lineStart);
+        Segment seg;
+        ParseKeyField(line, &seg.key);
+        const char *bodyStart = cur.p;
+        const char *bodyEnd = cur.end;
+        bool clean = true;
+        seg.closed = false;
+        while (true) {
+            const char *ls = cur.p;
+            if (!cur.next(&line, &crlf))
+                break;
+            if (equalsEnd(line)) {
+                bodyEnd = ls;
+                seg.closed = true;
+                break;
+            }
+            clean = clean && crlf;
+        }
+        if (clean) {
+            seg.body = QByteArray::fromRawData(bodyStart, bodyEnd - bodyStart);
+        } else {
+            LineCursor sub{bodyStart, bodyStart, bodyEnd};
+            QByteArrayView l;
+            bool c;
+            while (sub.next(&l, &c)) {
+                seg.body += l;
+                seg.body += "\r\n";
+            }
+        }
+        m_segments.append(seg);
+        indexBlock(m_segments.size() - 1);
+    }
+    flushRun(cur.end);
+}
+
+void MasterFile::setLines(const QList<QByteArray> &lines)
+{
+    setContent(JoinLines(lines));
+}
+
+void MasterFile::indexBlock(qsizetype pos)
+{
+    const int key = m_segments[pos].key;
+    if (m_blockIndex.contains(key))
+        m_duplicateKeys.insert(key);
+    else
+        m_blockIndex.insert(key, pos);
+}
+
+QByteArray MasterFile::blockText(int key) const
+{
+    const auto it = m_blockIndex.constFind(key);
+    if (it == m_blockIndex.constEnd())
+        return {};
+    QByteArray body = m_segments[*it].body;
+    body.detach(); // never hand out a view into the bytes read
+    return body;
+}
+
+void MasterFile::removeBlock(int key)
+{
+    const auto it = m_blockIndex.find(key);
+    if (it == m_blockIndex.end())
+        return;
+    const qsizetype pos = *it;
+    m_segments[pos].key = -1;
+    m_segments[pos].body.clear();
+    ++m_removed;
+    m_blockIndex.erase(it);
+    if (m_duplicateKeys.contains(key)) {
+        // A damaged file held two blocks for one item: the next one now comes first.
+        bool more = false;
+        for (qsizetype i = pos + 1; i < m_segments.size(); ++i) {
+            if (m_segments[i].key != key)
+                continue;
+            if (!m_blockIndex.contains(key))
+                m_blockIndex.insert(key, i);
+            else
+                more = true;
+        }
+        if (!more)
+            m_duplicateKeys.remove(key);
+    }
+    if (m_removed > 64 && m_removed > m_segments.size() / 2)
+        compact();
+}
+
+void MasterFile::appendBlock(int key, const QByteArray &text)
+{
+    Segment seg;
+    seg.key = key;
+    const QList<QByteArray> lines = SplitLines(text);
+    seg.body.reserve(text.size() + lines.size() + 2);
+    for (const QByteArray &l : lines) {
+        seg.body += l;
+        seg.body += "\r\n";
+    }
+    m_segments.append(seg);
+    indexBlock(m_segments.size() - 1);
+}
+
+void MasterFile::compact()
+{
+    QList<Segment> kept;
+    kept.reserve(m_segments.size() - m_removed);
+    for (const Segment &s : std::as_const(m_segments))
+        if (s.key >= 0)
+            kept.append(s);
+    m_segments = std::move(kept);
+    m_removed = 0;
+    m_blockIndex.clear();
+    m_duplicateKeys.clear();
+    for (qsizetype i = 0; i < m_segments.size(); ++i)
+        if (m_segments[i].key > 0)
+            indexBlock(i);
+}
+
+qsizetype MasterFile::findNodeLine(QByteArrayView line) const
+{
+    // Node lines differ in their key, so the seven key digits settle nearly
+    // every comparison before letter case is looked at.
+    const QByteArrayView prefix = line.first(qMin<qsizetype>(8, line.size()));
+    QString folded;
+    for (qsizetype i = 0; i < m_nodes.size(); ++i) {
+        const QByteArray &n = m_nodes[i];
+        if (n.size() != line.size() || !n.startsWith(prefix))
+            continue;
+        if (n == line)
+            return i;
+        if (folded.isNull())
+            folded = FromCp1252(line);
+        if (FromCp1252(n).compare(folded, Qt::CaseInsensitive) == 0)
+            return i;
+    }
+    return -1;
+}
+
+template <typename Sink> bool MasterFile::forEachChunk(Sink &&sink) const
+{
+    QByteArray top;
+    qsizetype size = 8;
+    for (const QByteArray &l : m_head)
+        size += l.size() + 2;
+    for (const QByteArray &l : m_nodes)
+        size += l.size() + 2;
+    top.reserve(size);
+    for (const QByteArray &l : m_head) {
+        top += l;
+        top += "\r\n";
+    }
+    for (const QByteArray &l : m_nodes) {
+        top += l;
+        top += "\r\n";
+    }
+    if (m_nodesClosed)
+        top += "End\r\n";
+    if (!sink(QByteArrayView(top)))
+        return false;
+    for (const Segment &s : m_segments) {
+        if (s.key < 0)
+            continue;
+        if (s.key > 0) {
+            char keyLine[16];
+            const int n = qsnprintf(keyLine, sizeof keyLine, "%d\r\n", s.key);
+            if (!sink(QByteArrayView(keyLine, n)))
+                return false;
+        }
+        if (!s.body.isEmpty() && !sink(QByteArrayView(s.body)))
+            return false;
+        if (s.key > 0 && s.closed && !sink(QByteArrayView("End\r\n")))
+            return false;
+    }
+    return true;
+}
+
+bool MasterFile::writeTo(QIODevice *device) const
+{
+    return forEachChunk([device](QByteArrayView chunk) {
+        return device->write(chunk.data(), chunk.size()) == chunk.size();
+    });
+}
+
+QByteArray MasterFile::toBytes() const
+{
+    QByteArray out;
+    forEachChunk([&out](QByteArrayView chunk) {
+        out += chunk;
+        return true;
+    });
+    return out;
+}
+
+QList<QByteArray> MasterFile::allLines() const
+{
+    return SplitLines(toBytes());
+}
+
+bool MasterFile::save(QString *error) const
+{
+    QSaveFile f(m_path);
+    if (!f.open(QIODevice::WriteOnly)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    if (!writeTo(&f)) {
+        if (error)
+            *error = f.errorString();
+        f.cancelWriting();
+        return false;
+    }
+    if (!f.commit()) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    return true;
+}
+
+bool MasterFile::saveQuick(QString *error) const
+{
+    QFile f(m_path);
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate)) {
+        if (error)
+            *error = f.errorString();
+        return false;
+    }
+    const bool ok = writeTo(&f) && f.flush();
+    if (!ok && error)
+        *error = f.errorString();
+    return ok;
+}

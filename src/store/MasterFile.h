@@ -1,0 +1,87 @@
+#pragma once
+#include <QByteArray>
+#include <QHash>
+#include <QList>
+#include <QSet>
+#include <QString>
+
+class QIODevice;
+
+// The master file: the working copy of the open document. The file on disk
+// is the document and is rewritten whole, atomically, at every change; this
+// object keeps its content in memory between operations so that no
+// operation costs more than that one write. Item text blocks are kept as
+// whole byte runs (sliced from the bytes read where possible), node lines one
+// by one.
+class MasterFile
+{
+public:
+    static constexpr int FirstNodeIndex = 7;
+
+    MasterFile() = default;
+    explicit MasterFile(const QString &path) : m_path(path) {}
+
+    const QString &path() const { return m_path; }
+    void setPath(const QString &path) { m_path = path; }
+    bool existsOnDisk() const;
+
+    // Reads a file (the master file when `file` is empty) into memory.
+    bool load(const QString &file = QString(), QString *error = nullptr);
+    void setContent(const QByteArray &bytes);
+    void setLines(const QList<QByteArray> &lines);
+    void clear();
+
+    // Writes the content to the master file atomically: on failure the old
+    // file stays whole and `error` says why.
+    bool save(QString *error = nullptr) const;
+    // Writes without waiting for the disk: for the copy made when a document
+    // is opened, whose durable original is the user's own file.
+    bool saveQuick(QString *error = nullptr) const;
+    bool writeTo(QIODevice *device) const;
+
+    QByteArray toBytes() const;
+    QList<QByteArray> allLines() const;
+
+    // Lines 0 to 6.
+    const QList<QByteArray> &head() const { return m_head; }
+    // Index 7 up to, not including, the first line "End".
+    const QList<QByteArray> &nodes() const { return m_nodes; }
+    QList<QByteArray> &nodes() { return m_nodes; }
+    // Whether an "End" line closes the node section.
+    bool nodeSectionClosed() const { return m_nodesClosed; }
+
+    // Index in nodes() of the first node line equal to `line`, letter case
+    // aside; -1 when there is none.
+    qsizetype findNodeLine(QByteArrayView line) const;
+
+    // Item text blocks: the item's key line, its text lines, "End".
+    bool hasBlock(int key) const { return m_blockIndex.contains(key); }
+    // The text lines of the first block of the item, each ending CR LF.
+    QByteArray blockText(int key) const;
+    void removeBlock(int key);
+    // Appends a block; `text` is the item's text, split here into lines.
+    void appendBlock(int key, const QByteArray &text);
+    int blockCount() const { return int(m_blockIndex.size()); }
+
+private:
+    struct Segment
+    {
+        int key = 0;         // > 0: an item text block; 0: other lines; -1: removed
+        QByteArray body;     // lines, each ending CR LF (block: between key line and End)
+        bool closed = true;  // the block ends with its "End" line
+    };
+
+    void indexBlock(qsizetype pos);
+    void compact();
+    template <typename Sink> bool forEachChunk(Sink &&sink) const;
+
+    QString m_path;
+    QByteArray m_raw; // the bytes read; unchanged block bodies point into it
+    QList<QByteArray> m_head;
+    QList<QByteArray> m_nodes;
+    bool m_nodesClosed = false;
+    QList<Segment> m_segments;
+    QHash<int, qsizetype> m_blockIndex; // key -> first block of that key
+    QSet<int> m_duplicateKeys;
+    qsizetype m_removed = 0;
+};

@@ -1,0 +1,183 @@
+#include "store/NodeTree.h"
+
+#include "store/Messages.h"
+#include "store/TreeFormat.h"
+#include "store/TreeKeys.h"
+
+#include <QApplication>
+#include <QStyle>
+#include <QTreeWidget>
+
+QString NodePath(const QTreeWidgetItem *node)
+{
+    if (!node)
+        return QStringLiteral("$");
+    QString path = node->text(0);
+    for (const QTreeWidgetItem *p = node->parent(); p; p = p->parent())
+        path = p->text(0) + QLatin1Char('\\') + path;
+    return path;
+}
+
+void SetNodeImage(QTreeWidgetItem *node, bool item)
+{
+    // The tool has no style to draw with; the pictures only matter on screen.
+    if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
+        return;
+    static const QIcon branchIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
+    static const QIcon itemIcon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
+    node->setIcon(0, item ? itemIcon : branchIcon);
+}
+
+QTreeWidgetItem *AddRootNode(QTreeWidget *tree, const QString &keyText)
+{
+    auto *node = new QTreeWidgetItem(QStringList{QStringLiteral("$")});
+    SetNodeKey(node, keyText.toInt());
+    SetNodeImage(node, false);
+    tree->addTopLevelItem(node);
+    TreeKeys::of(tree).add(NodeKey(node));
+    return node;
+}
+
+namespace {
+
+QTreeWidgetItem *addNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
+                         int parentKey, int key, bool item, UserMessages *ui)
+{
+    auto *node = new QTreeWidgetItem(QStringList{name});
+    SetNodeKey(node, key);
+    SetNodeImage(node, item);
+    if (QTreeWidgetItem *parent = FindParentByKey(start, parentKey)) {
+        parent->addChild(node);
+        parent->setExpanded(true);
+    } else {
+        if (ui)
+            ui->showMessage(QStringLiteral("oParent.Text = nil"));
+        tree->addTopLevelItem(node);
+    }
+    TreeKeys::of(tree).add(key);
+    return node;
+}
+
+QTreeWidgetItem *lastDescendant(QTreeWidgetItem *node)
+{
+    while (node->childCount() > 0)
+        node = node->child(node->childCount() - 1);
+    return node;
+}
+
+} // namespace
+
+QTreeWidgetItem *AddBranchNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
+                               int parentKey, int key, UserMessages *ui)
+{
+    return addNode(tree, start, name, parentKey, key, false, ui);
+}
+
+QTreeWidgetItem *AddItemNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
+                             bool select, int parentKey, int key, UserMessages *ui)
+{
+    QTreeWidgetItem *node = addNode(tree, start, name, parentKey, key, true, ui);
+    if (select)
+        tree->setCurrentItem(node);
+    return node;
+}
+
+QTreeWidgetItem *PreviousInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node)
+{
+    if (!node)
+        return nullptr;
+    if (QTreeWidgetItem *parent = node->parent()) {
+        const int i = parent->indexOfChild(node);
+        return i > 0 ? lastDescendant(parent->child(i - 1)) : parent;
+    }
+    const int i = tree ? tree->indexOfTopLevelItem(node) : -1;
+    return i > 0 ? lastDescendant(tree->topLevelItem(i - 1)) : nullptr;
+}
+
+QTreeWidgetItem *FindParentByKey(QTreeWidgetItem *start, int key)
+{
+    QTreeWidget *tree = start ? start->treeWidget() : nullptr;
+    for (QTreeWidgetItem *n = start; n; n = PreviousInTreeOrder(tree, n))
+        if (NodeKey(n) == key)
+            return n;
+    return nullptr;
+}
+
+QTreeWidgetItem *GetFirstItem(QTreeWidget *, QTreeWidgetItem *node)
+{
+    if (!node)
+        return nullptr;
+    for (int i = 0; i < node->childCount(); ++i)
+        if (IsItem(node->child(i)))
+            return node->child(i);
+    return nullptr;
+}
+
+QTreeWidgetItem *FirstNode(QTreeWidget *tree)
+{
+    return tree->topLevelItemCount() ? tree->topLevelItem(0) : nullptr;
+}
+
+QTreeWidgetItem *NextInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node)
+{
+    if (!node)
+        return nullptr;
+    if (node->childCount() > 0)
+        return node->child(0);
+    while (node) {
+        QTreeWidgetItem *parent = node->parent();
+        if (parent) {
+            const int i = parent->indexOfChild(node);
+            if (i + 1 < parent->childCount())
+                return parent->child(i + 1);
+        } else {
+            const int i = tree->indexOfTopLevelItem(node);
+            return i >= 0 && i + 1 < tree->topLevelItemCount() ? tree->topLevelItem(i + 1) : nullptr;
+        }
+        node = parent;
+    }
+    return nullptr;
+}
+
+void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)> &fn)
+{
+    struct Frame
+    {
+        QTreeWidgetItem *node;
+        int next;
+    };
+    QList<Frame> stack;
+    for (int t = 0; t < tree->topLevelItemCount(); ++t) {
+        QTreeWidgetItem *top = tree->topLevelItem(t);
+        if (!fn(top))
+            return;
+        stack.append({top, 0});
+        while (!stack.isEmpty()) {
+            Frame &f = stack.last();
+            if (f.next >= f.node->childCount()) {
+                stack.removeLast();
+                continue;
+            }
+            QTreeWidgetItem *child = f.node->child(f.next++);
+            if (!fn(child))
+                return;
+            stack.append({child, 0});
+        }
+    }
+}
+
+int CountNodes(QTreeWidget *tree)
+{
+    int n = 0;
+    ForEachNode(tree, [&n](QTreeWidgetItem *) {
+        ++n;
+        return true;
+    });
+    return n;
+}
+
+void ClearTree(QTreeWidget *tree)
+{
+    tree->clear();
+    TreeKeys::of(tree).clear();
+}

@@ -1,0 +1,39 @@
+#pragma once
+#include <QString>
+#include <functional>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+class UserMessages;
+
+// Node-level helpers of the explorer tree: paths, adding nodes under a parent
+// found by key, and walking the tree in the order of the node section.
+
+// "$\Recipes\Soup": the names from the root down; "$" for no node.
+QString NodePath(const QTreeWidgetItem *node);
+
+QTreeWidgetItem *AddRootNode(QTreeWidget *tree, const QString &keyText);
+// Adds a branch as the last child of the node with `parentKey`, searched from
+// `start` backwards; at the top level (after a message) when there is none.
+QTreeWidgetItem *AddBranchNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
+                               int parentKey, int key, UserMessages *ui);
+QTreeWidgetItem *AddItemNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
+                             bool select, int parentKey, int key, UserMessages *ui);
+// The node carrying `key`, from `start` backwards in tree order; null when none.
+QTreeWidgetItem *FindParentByKey(QTreeWidgetItem *start, int key);
+// The first child of `node` that is an item; null when none.
+QTreeWidgetItem *GetFirstItem(QTreeWidget *tree, QTreeWidgetItem *node);
+
+// Tree order: depth first, children in display order.
+QTreeWidgetItem *FirstNode(QTreeWidget *tree);
+QTreeWidgetItem *NextInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node);
+QTreeWidgetItem *PreviousInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node);
+int CountNodes(QTreeWidget *tree);
+// Calls fn for every node in tree order until it answers false. Cheap for
+// wide trees, unlike stepping with NextInTreeOrder.
+void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)> &fn);
+
+// Marks a node as root, branch or item by its picture.
+void SetNodeImage(QTreeWidgetItem *node, bool item);
+// Removes every node (and its keys) from the tree.
+void ClearTree(QTreeWidget *tree);

@@ -1,0 +1,36 @@
+#pragma once
+#include "store/TreeFormat.h"
+
+#include <QObject>
+#include <QSet>
+
+class QTreeWidget;
+class QTreeWidgetItem;
+
+// The keys in use in one explorer tree, so that choosing a new key does not
+// rescan the tree. It lives as a child of the tree; the store's routines keep
+// it in step whenever they add or remove nodes.
+class TreeKeys : public QObject
+{
+    Q_OBJECT
+public:
+    static TreeKeys &of(QTreeWidget *tree);
+
+    void clear();
+    void add(int key);
+    void remove(int key);
+    void removeSubtree(const QTreeWidgetItem *node);
+    bool contains(int key) const { return m_keys.contains(key); }
+    // The lowest free key of the kind; 0 when the kind has no key left.
+    int lowestFree(NodeKind kind);
+
+private:
+    explicit TreeKeys(QObject *parent) : QObject(parent) {}
+    QSet<int> m_keys;
+    int m_branchHint = FirstBranchKey;
+    int m_itemHint = FirstItemKey;
+};
+
+// The lowest key of the kind that no node of the tree carries; 0 when every
+// key of the kind is taken (only branches can run out).
+int NewNodeKey(QTreeWidget *tree, NodeKind kind);
