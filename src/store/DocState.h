@@ -24,6 +24,10 @@ struct DocState
     QString documentPath;
     QString documentTitle;
 
+    // Whether a loaded tree is shown fully expanded; the main window collapses
+    // it right after opening, so it skips expanding every branch first.
+    bool expandOnLoad = true;
+
     UserMessages *ui = nullptr;           // where messages go
     QProgressBar *progressBar = nullptr;  // shown while a file loads; may be null
     // Enables or disables the item commands (print item, print preview, find).

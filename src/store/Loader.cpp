@@ -162,10 +162,11 @@ public:
         m_start = node;
     }
 
-    void finish()
+    void finish(bool expand)
     {
         m_tree->addTopLevelItems(m_tops);
-        m_tree->expandAll();
+        if (expand)
+            m_tree->expandAll();
     }
 
 private:
@@ -229,7 +230,7 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
                 continue;
             builder.addLine(line);
         }
-        builder.finish();
+        builder.finish(doc.expandOnLoad);
     } catch (const LoadFailure &) {
         ClearTree(tree);
         return failLoad(tree, editor, doc);

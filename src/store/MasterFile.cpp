@@ -7,6 +7,9 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <cerrno>
+#include <cstring>
+
 namespace {
 
 // One line of the bytes read: its content and whether it ended in CR LF.
@@ -337,9 +340,15 @@ bool MasterFile::save(QString *error) const
             *error = f.errorString();
         return false;
     }
-    if (!writeTo(&f)) {
+    // A write the disk cuts short (full disk, size limit) only shows when the
+    // buffer is flushed, and commit() lets it pass: flush and check first.
+    errno = 0;
+    if (!writeTo(&f) || !f.flush()) {
+        const int cause = errno;
         if (error)
-            *error = f.errorString();
+            *error = cause != 0 && f.errorString() == QStringLiteral("Unknown error")
+                         ? QString::fromLocal8Bit(std::strerror(cause))
+                         : f.errorString();
         f.cancelWriting();
         return false;
     }

@@ -1,0 +1,11 @@
+#!/usr/bin/env bash
+# Runs every benchmark with its baselines and prints the ratios.
+set -euo pipefail
+build=${1:-build}
+for b in "$build"/bench/bench_*; do
+  [ -x "$b" ] || continue
+  echo "== $(basename "$b")"
+  "$b"
+done
+echo "== start-up, end to end"
+"$(dirname "$0")/startup-time.sh" "$build"

@@ -1,0 +1,35 @@
+#pragma once
+#include <string_view>
+
+// The control words the reader acts on. Everything else is ignored, except
+// that an unknown word after \* makes its group skipped.
+namespace rtf::kw {
+
+enum Id {
+    Unknown,
+    // destinations we read
+    Rtf, FontTable, ColorTable, Pict, ShpPict,
+    // destinations skipped whole
+    SkipDest,
+    // document
+    Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
+    // font table
+    F, FCharset, FPrq, FNil, FRoman, FSwiss, FModern, FScript, FDecor, FTech, FBidi,
+    // colour table
+    Red, Green, Blue,
+    // character formatting
+    Fs, B, I, Ul, UlOn, UlNone, Strike, Cf, Plain,
+    // paragraphs
+    Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Cell, Page, Sect,
+    // special characters
+    EmDash, EnDash, LQuote, RQuote, LDblQuote, RDblQuote, Bullet, EmSpace, EnSpace,
+    QmSpace, Zwj, Zwnj, LtrMark, RtlMark,
+    // picture kinds
+    PngBlip, JpegBlip, OtherBlip,
+    // picture sizes
+    PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
+};
+
+Id lookup(std::string_view word);
+
+} // namespace rtf::kw

@@ -1,0 +1,80 @@
+#pragma once
+#include "store/Messages.h"
+
+#include <QList>
+#include <QQueue>
+#include <QString>
+#include <QStringList>
+
+class QWidget;
+
+// What a file dialog is opened with.
+struct FileDialogRequest
+{
+    QString caption;
+    QString folder;        // the initial folder
+    QString fileName;      // the name shown when it opens
+    QString filter;        // "Quivora files (*.qvr)"
+    QString defaultSuffix; // added to a name typed without one
+    bool mustExist = false;
+};
+
+// Every message box, question and file dialog of the program goes through
+// this one interface, so tests can read every text and answer every question.
+class Dialogs : public UserMessages
+{
+public:
+    // The chosen path; empty when the dialog was cancelled.
+    virtual QString openFileName(const FileDialogRequest &request) = 0;
+    virtual QString saveFileName(const FileDialogRequest &request) = 0;
+};
+
+// The real dialogs, owned by a window.
+class WidgetDialogs : public Dialogs
+{
+public:
+    explicit WidgetDialogs(QWidget *owner = nullptr) : m_owner(owner) {}
+    void setOwner(QWidget *owner) { m_owner = owner; }
+
+    void showMessage(const QString &text) override;
+    MsgButton messageBox(const QString &caption, const QString &text, MsgIcon icon,
+                         MsgButtons buttons) override;
+    void errorDialog(const QString &text) override;
+    QString openFileName(const FileDialogRequest &request) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+
+private:
+    QWidget *m_owner;
+};
+
+// Scripted dialogs for tests: records what was shown and answers from queues.
+// A question or file dialog without a scripted answer is recorded as
+// unanswered and answered with Cancel, so a test never blocks.
+class ScriptedDialogs : public Dialogs
+{
+public:
+    struct Shown
+    {
+        QString kind; // "message", "box", "error", "open", "save"
+        QString caption;
+        QString text;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons;
+    };
+
+    void showMessage(const QString &text) override;
+    MsgButton messageBox(const QString &caption, const QString &text, MsgIcon icon,
+                         MsgButtons buttons) override;
+    void errorDialog(const QString &text) override;
+    QString openFileName(const FileDialogRequest &request) override;
+    QString saveFileName(const FileDialogRequest &request) override;
+
+    QList<Shown> shown;
+    QQueue<MsgButton> answers;
+    QQueue<QString> fileAnswers; // an empty string cancels
+    QList<FileDialogRequest> fileRequests;
+    int unanswered = 0;
+
+    QStringList texts() const;
+    void clear();
+};

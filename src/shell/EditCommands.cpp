@@ -1,0 +1,115 @@
+// The Edit and Format menus: clipboard, fonts and paragraph alignment.
+#include "shell/MainWindow.h"
+
+#include "shell/RichEdit.h"
+
+#include <QAction>
+#include <QActionGroup>
+#include <QApplication>
+#include <QFontDialog>
+#include <QMenu>
+#include <QStyle>
+#include <QTextEdit>
+#include <QToolBar>
+
+namespace {
+
+QAction *makeEditAction(QObject *owner, const char *name, const QString &caption, const QString &hint,
+                        const QKeySequence &shortcut = {})
+{
+    auto *a = new QAction(caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    a->setToolTip(hint.left(bar));
+    a->setStatusTip(hint.mid(bar + 1));
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    return a;
+}
+
+// Clipboard commands act on whichever edit control has the focus: the editor
+// or the explorer's in-place edit box.
+void onFocused(const char *method)
+{
+    if (QWidget *w = QApplication::focusWidget())
+        QMetaObject::invokeMethod(w, method);
+}
+
+} // namespace
+
+void TfrmTree::CreateEditAndFormatMenus()
+{
+    EditCut1 = makeEditAction(this, "EditCut1", QStringLiteral("Cu&t          Ctrl+X"),
+                              QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"));
+    EditCopy1 = makeEditAction(this, "EditCopy1", QStringLiteral("&Copy       Ctrl+C"),
+                               QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
+    EditPaste1 = makeEditAction(this, "EditPaste1", QStringLiteral("&Paste      Ctrl+V"),
+                                QStringLiteral("Paste|Inserts Clipboard contents"));
+    EditCut1->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
+    EditCopy1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
+    EditPaste1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    connect(EditCut1, &QAction::triggered, this, [] { onFocused("cut"); });
+    connect(EditCopy1, &QAction::triggered, this, [] { onFocused("copy"); });
+    connect(EditPaste1, &QAction::triggered, this, [] { onFocused("paste"); });
+    Edit1->addAction(EditCut1);
+    Edit1->addAction(EditCopy1);
+    Edit1->addAction(EditPaste1);
+
+    Fonts = makeEditAction(this, "Fonts", QStringLiteral("&Fonts"),
+                           QStringLiteral("Font|Changes the appearance of the selected characters"));
+    AlignLeft = makeEditAction(this, "AlignLeft", QStringLiteral("AlignLeft"),
+                               QStringLiteral("Align Left|Align to left margin"), QKeySequence(Qt::CTRL | Qt::Key_L));
+    AlignCenter = makeEditAction(this, "AlignCenter", QStringLiteral("AlignCenter"),
+                                 QStringLiteral("Center|Center between margins"), QKeySequence(Qt::CTRL | Qt::Key_E));
+    AlignRight = makeEditAction(this, "AlignRight", QStringLiteral("AlignRight"),
+                                QStringLiteral("Align Right|Align to right margin"), QKeySequence(Qt::CTRL | Qt::Key_R));
+    Fonts->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    auto *alignments = new QActionGroup(this);
+    for (QAction *a : {AlignLeft, AlignCenter, AlignRight}) {
+        a->setCheckable(true);
+        alignments->addAction(a);
+    }
+    AlignLeft->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
+    AlignCenter->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
+    AlignRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    connect(Fonts, &QAction::triggered, this, [this] {
+        bool ok = false;
+        const QFont font = QFontDialog::getFont(&ok, txtEdit->currentCharFormat().font(), this);
+        if (!ok)
+            return;
+        QTextCharFormat format;
+        format.setFont(font);
+        txtEdit->mergeCurrentCharFormat(format);
+    });
+    connect(AlignLeft, &QAction::triggered, this, [this] { txtEdit->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); });
+    connect(AlignCenter, &QAction::triggered, this, [this] { txtEdit->setAlignment(Qt::AlignHCenter); });
+    connect(AlignRight, &QAction::triggered, this, [this] { txtEdit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute); });
+    // The marks follow the caret's paragraph.
+    connect(txtEdit, &QTextEdit::cursorPositionChanged, this, [this] {
+        const Qt::Alignment a = txtEdit->alignment();
+        if (a & Qt::AlignHCenter)
+            AlignCenter->setChecked(true);
+        else if (a & Qt::AlignRight)
+            AlignRight->setChecked(true);
+        else
+            AlignLeft->setChecked(true);
+    });
+    mnuFormat->addAction(Fonts);
+    mnuFormat->addSeparator();
+    mnuFormat->addAction(AlignLeft);
+    mnuFormat->addAction(AlignCenter);
+    mnuFormat->addAction(AlignRight);
+}
+
+void TfrmTree::AddEditAndFormatButtons()
+{
+    ToolBar1->addAction(EditCut1);
+    ToolBar1->addAction(EditCopy1);
+    ToolBar1->addAction(EditPaste1);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(Fonts);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(AlignLeft);
+    ToolBar1->addAction(AlignCenter);
+    ToolBar1->addAction(AlignRight);
+}

@@ -1,0 +1,112 @@
+// The explorer and the editor: when item text moves between the editor and
+// the master file, how a change is noticed, renaming in place, the Delete
+// key and drags inside the explorer.
+#include "shell/MainWindow.h"
+
+#include "shell/ExplorerTree.h"
+#include "shell/RichEdit.h"
+#include "store/Integrity.h"
+#include "store/NodeOps.h"
+#include "store/NodeTree.h"
+#include "store/TreeFormat.h"
+
+#include <QApplication>
+#include <QFocusEvent>
+#include <QLabel>
+#include <QMenu>
+#include <QTimer>
+
+void TfrmTree::ConnectExplorerAndEditor()
+{
+    auto *explorer = static_cast<ExplorerTree *>(tvwTree);
+    connect(tvwTree, &QTreeWidget::currentItemChanged, this,
+            [this](QTreeWidgetItem *current, QTreeWidgetItem *previous) {
+                tvwTreeChange(current, previous);
+            });
+    connect(txtEdit, &QTextEdit::textChanged, this, &TfrmTree::txtEditChange);
+    txtEdit->installEventFilter(this);
+
+    explorer->canEdit = [this](QTreeWidgetItem *node) {
+        // The root keeps its name.
+        return m_doc.activated && !m_doc.busy && !IsRoot(node);
+    };
+    explorer->commitEdit = [this](QTreeWidgetItem *node, const QString &text) {
+        return RenameNode(tvwTree, node, text, m_doc,
+                          [this](const QString &path) { sbPath->setText(path); });
+    };
+    connect(explorer, &ExplorerTree::deletePressed, this, &TfrmTree::Delete2Execute);
+    connect(explorer, &ExplorerTree::nodeDropped, this, &TfrmTree::tvwTreeDragDrop);
+}
+
+void TfrmTree::StorePoint()
+{
+    SaveItemText(tvwTree, txtEdit, m_doc);
+}
+
+bool TfrmTree::tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous)
+{
+    if (!m_doc.activated || m_doc.busy)
+        return false;
+    m_doc.busy = true;
+    StorePoint();
+    if (m_doc.itemTextChanged && previous && previous != current) {
+        // The text could not be stored: stay on the item, text and all.
+        QTimer::singleShot(0, this, [this, previous] {
+            m_doc.busy = true;
+            tvwTree->setCurrentItem(previous);
+            m_doc.busy = false;
+        });
+        m_doc.busy = false;
+        return false;
+    }
+    txtEdit->clearContent();
+    if (IsItem(current)) {
+        txtEdit->setEditorEnabled(true);
+        m_doc.currentItemKey = NodeKey(current);
+        LoadItemText(tvwTree, txtEdit, m_doc);
+        SetItemCommandsEnabled(true);
+    } else {
+        txtEdit->setEditorEnabled(false);
+        SetItemCommandsEnabled(false);
+        m_doc.currentItemKey = 0;
+    }
+    sbPath->setText(QStringLiteral("   ") + NodePath(current));
+    m_doc.busy = false;
+    return true;
+}
+
+void TfrmTree::txtEditChange()
+{
+    if (m_doc.activated && !m_doc.busy)
+        m_doc.itemTextChanged = true;
+}
+
+void TfrmTree::txtEditExit()
+{
+    if (!m_doc.busy)
+        StorePoint();
+}
+
+bool TfrmTree::eventFilter(QObject *watched, QEvent *event)
+{
+    if (watched == txtEdit && event->type() == QEvent::FocusOut) {
+        // Only a move to another control of this window counts; menus,
+        // dialogs and message boxes take the focus only for a while.
+        const auto reason = static_cast<QFocusEvent *>(event)->reason();
+        if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason) {
+            QTimer::singleShot(0, this, [this] {
+                QWidget *now = QApplication::focusWidget();
+                if (now && now != txtEdit && now->window() == this)
+                    txtEditExit();
+            });
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
+}
+
+void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
+{
+    // Moving a node by drag and drop comes with the tree-editing commands;
+    // until then a drop changes nothing.
+    Q_UNUSED(target);
+}

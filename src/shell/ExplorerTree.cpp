@@ -1,0 +1,140 @@
+#include "shell/ExplorerTree.h"
+
+#include <QDragMoveEvent>
+#include <QKeyEvent>
+#include <QScrollBar>
+#include <QStyledItemDelegate>
+#include <QTimer>
+
+namespace {
+
+// Hands the typed name to the window instead of writing it to the label.
+class RenameDelegate : public QStyledItemDelegate
+{
+public:
+    explicit RenameDelegate(ExplorerTree *tree) : QStyledItemDelegate(tree), m_tree(tree) {}
+
+    void setModelData(QWidget *editor, QAbstractItemModel *model,
+                      const QModelIndex &index) const override
+    {
+        const QString text = editor->property("text").toString();
+        QTreeWidgetItem *node = m_tree->itemFromIndex(index);
+        if (!node || text == node->text(0))
+            return;
+        if (!m_tree->commitEdit || m_tree->commitEdit(node, text))
+            QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+private:
+    ExplorerTree *m_tree;
+};
+
+} // namespace
+
+ExplorerTree::ExplorerTree(QWidget *parent) : QTreeWidget(parent), m_timer(new QTimer(this))
+{
+    setItemDelegate(new RenameDelegate(this));
+    setEditTriggers(QAbstractItemView::EditKeyPressed | QAbstractItemView::SelectedClicked);
+    // Drags start here, but only the window's drop handler may move a node.
+    setDragEnabled(true);
+    setAcceptDrops(true);
+    setDragDropMode(QAbstractItemView::DragDrop);
+    setDefaultDropAction(Qt::CopyAction);
+    setAutoScroll(false);
+    m_timer->setObjectName(QStringLiteral("Timer1"));
+    m_timer->setInterval(100);
+    connect(m_timer, &QTimer::timeout, this, &ExplorerTree::scrollOneLine);
+}
+
+void ExplorerTree::startRename(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    setCurrentItem(node);
+    editItem(node, 0);
+}
+
+bool ExplorerTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
+{
+    if (trigger == QAbstractItemView::NoEditTriggers || trigger == QAbstractItemView::CurrentChanged)
+        return QTreeWidget::edit(index, trigger, event);
+    QTreeWidgetItem *node = itemFromIndex(index);
+    if (!node || (canEdit && !canEdit(node)))
+        return false;
+    // Nodes are made editable only here, so the window's rule decides.
+    node->setFlags(node->flags() | Qt::ItemIsEditable);
+    const bool started = QTreeWidget::edit(index, trigger, event);
+    node->setFlags(node->flags() & ~Qt::ItemIsEditable);
+    return started;
+}
+
+void ExplorerTree::keyPressEvent(QKeyEvent *event)
+{
+    if (event->key() == Qt::Key_Delete && state() != QAbstractItemView::EditingState) {
+        Q_EMIT deletePressed();
+        event->accept();
+        return;
+    }
+    QTreeWidget::keyPressEvent(event);
+}
+
+bool ExplorerTree::fromMyself(const QDropEvent *event) const
+{
+    return event->source() == this;
+}
+
+void ExplorerTree::dragEnterEvent(QDragEnterEvent *event)
+{
+    if (!fromMyself(event)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+}
+
+void ExplorerTree::dragMoveEvent(QDragMoveEvent *event)
+{
+    if (!fromMyself(event)) {
+        event->ignore();
+        return;
+    }
+    event->acceptProposedAction();
+    const int y = event->position().toPoint().y();
+    if (y < ScrollZoneHeight)
+        m_scrollZone = 0;
+    else if (y > viewport()->height() - ScrollZoneHeight)
+        m_scrollZone = 1;
+    else
+        m_scrollZone = 2;
+    if (m_scrollZone == 2)
+        m_timer->stop();
+    else if (!m_timer->isActive())
+        m_timer->start();
+}
+
+void ExplorerTree::dragLeaveEvent(QDragLeaveEvent *event)
+{
+    m_timer->stop();
+    QTreeWidget::dragLeaveEvent(event);
+}
+
+void ExplorerTree::dropEvent(QDropEvent *event)
+{
+    m_timer->stop();
+    if (!fromMyself(event)) {
+        event->ignore();
+        return;
+    }
+    // The view's own drop would move the item; the window moves it instead.
+    event->setDropAction(Qt::CopyAction);
+    event->accept();
+    if (QTreeWidgetItem *target = itemAt(event->position().toPoint()))
+        Q_EMIT nodeDropped(target);
+}
+
+void ExplorerTree::scrollOneLine()
+{
+    QScrollBar *bar = verticalScrollBar();
+    bar->triggerAction(m_scrollZone == 0 ? QAbstractSlider::SliderSingleStepSub
+                                         : QAbstractSlider::SliderSingleStepAdd);
+}

@@ -1,0 +1,49 @@
+#pragma once
+#include <QTreeWidget>
+#include <functional>
+
+class QTimer;
+
+// The explorer: a tree view that renames nodes in place only when the window
+// allows it, hands the Delete key to the window, and accepts drags only from
+// itself, scrolling while a drag hovers near its top or bottom edge. It moves
+// nothing by itself: the window decides what a drop does.
+class ExplorerTree : public QTreeWidget
+{
+    Q_OBJECT
+public:
+    static constexpr int ScrollZoneHeight = 18;
+
+    explicit ExplorerTree(QWidget *parent = nullptr);
+
+    // Asked before an in-place edit starts; false refuses it.
+    std::function<bool(QTreeWidgetItem *)> canEdit;
+    // Asked when an in-place edit ends with a new text; true applies it.
+    std::function<bool(QTreeWidgetItem *, const QString &)> commitEdit;
+
+    // Starts editing the node's caption in place (the Rename command).
+    void startRename(QTreeWidgetItem *node);
+
+    // 0: near the top edge, 1: near the bottom edge, 2: elsewhere.
+    int scrollZone() const { return m_scrollZone; }
+    QTimer *scrollTimer() const { return m_timer; }
+
+Q_SIGNALS:
+    void deletePressed();
+    void nodeDropped(QTreeWidgetItem *target);
+
+protected:
+    bool edit(const QModelIndex &index, EditTrigger trigger, QEvent *event) override;
+    void keyPressEvent(QKeyEvent *event) override;
+    void dragEnterEvent(QDragEnterEvent *event) override;
+    void dragMoveEvent(QDragMoveEvent *event) override;
+    void dragLeaveEvent(QDragLeaveEvent *event) override;
+    void dropEvent(QDropEvent *event) override;
+
+private:
+    void scrollOneLine();
+    bool fromMyself(const QDropEvent *event) const;
+
+    QTimer *m_timer;
+    int m_scrollZone = 2;
+};

@@ -1,0 +1,98 @@
+#include "shell/HelpFile.h"
+
+#include <QDir>
+#include <QFileInfo>
+#include <QSaveFile>
+
+namespace {
+
+// Plain ASCII, so these bytes are the same in Windows-1252. A paragraph is
+// one line: inside RTF text a line break counts for nothing.
+const char *const kGuide[] = {
+    R"({\rtf1\ansi\deff0\deftab720{\fonttbl{\f0\fswiss MS Sans Serif;}{\f1\froman\fcharset2 Symbol;})"
+    R"({\f2\fswiss\fcharset1 MS Sans Serif;}{\f3\fswiss Arial;}{\f4\fswiss Arial;}{\f5\fswiss\fcharset1 MS Sans Serif;}})",
+    R"({\colortbl\red0\green0\blue0;\red255\green0\blue0;\red0\green0\blue128;})",
+    R"(\deflang1033\pard\plain\f3\fs24\cf2\b What is Quivora?)",
+    R"(\par \plain\f4\fs20 Quivora is an explorer-like text editor for the hierarchical storage of text. )"
+    R"(It keeps many documents in one file, sorted into categories, and makes it easy to find a document again.)",
+    R"(\par )",
+    R"(\par \plain\f3\fs24\cf2\b What is the structure of Quivora?)",
+    R"(\par \plain\f4\fs20 The window holds two panels: the \b Explorer\b0  on the left and the \b Editor\b0  on the right.)",
+    R"(\par )",
+    R"(\par \plain\f3\fs24\cf2\b How to use Quivora?)",
+    R"(\par \plain\f4\fs20 The \b Explorer\b0  shows a tree of branches (categories) and items (documents).)",
+    R"(\par To add a branch, select the root (the node with the caption "$") and choose Add Branch from the )"
+    R"(\b Tree\b0  menu or from the pop-up menu of the \b Explorer\b0 .)",
+    R"(\par A branch added while a branch is selected becomes a child of that branch.)",
+    R"(\par Adding an item works the same way, with Add Item. No branch can be added under an item.)",
+    R"(\par Move Up and Move Down in the pop-up menu move a node within its parent. )"
+    R"(Dragging a node with the mouse moves it to another parent.)",
+    R"(\par \plain\f2\fs20 The \b Editor\b0  is used like any other text editor: copy, paste and delete text, )"
+    R"(and choose its font, colour and paragraph alignment.)",
+    R"(\par The \b Editor\b0  is enabled only while an item is selected, since a branch holds no text.)",
+    R"(\par \plain\f4\fs20 The splitter between the two panels changes their widths.)",
+    R"(\par })",
+};
+
+QString Clean(const QString &path) { return QDir::cleanPath(QFileInfo(path).absoluteFilePath()); }
+
+bool WriteFile(const QString &path, const QByteArray &bytes)
+{
+    // Never leave a half-written guide behind that would then be kept.
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly))
+        return false;
+    if (file.write(bytes) != bytes.size())
+        return false;
+    return file.commit();
+}
+
+} // namespace
+
+QByteArray HelpFileContent()
+{
+    QByteArray bytes;
+    for (const char *line : kGuide) {
+        bytes += line;
+        bytes += "\r\n";
+    }
+    return bytes;
+}
+
+QStringList HelpFileCandidates(const QString &programFolder, const QString &workFolder)
+{
+    QStringList folders;
+    if (!programFolder.isEmpty())
+        folders << Clean(programFolder);
+    if (!workFolder.isEmpty()) {
+        const QString work = Clean(workFolder);
+        folders << QFileInfo(work).path() << work;
+    }
+    QStringList result;
+    for (const QString &folder : std::as_const(folders)) {
+        const QString path = QDir(folder).filePath(QStringLiteral("Hfile"));
+        if (!result.contains(path))
+            result << path;
+    }
+    return result;
+}
+
+QString HelpFilePath(const QString &programFolder, const QString &workFolder)
+{
+    for (const QString &path : HelpFileCandidates(programFolder, workFolder))
+        if (QFileInfo(path).isFile())
+            return path;
+    return QString();
+}
+
+QString WriteHelpFile(const QString &programFolder, const QString &workFolder)
+{
+    const QString existing = HelpFilePath(programFolder, workFolder);
+    if (!existing.isEmpty())
+        return existing;
+    const QByteArray content = HelpFileContent();
+    for (const QString &path : HelpFileCandidates(programFolder, workFolder))
+        if (WriteFile(path, content))
+            return path;
+    return QString();
+}

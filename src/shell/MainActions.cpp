@@ -1,0 +1,142 @@
+// The main window's actions, menus and tool bar, with their captions, hints
+// and shortcuts.
+#include "shell/MainWindow.h"
+
+#include "settings/Product.h"
+#include "shell/RichEdit.h"
+
+#include <QAction>
+#include <QMenuBar>
+#include <QStyle>
+#include <QToolBar>
+
+namespace {
+
+// A hint is "tool tip|status text".
+QAction *makeAction(QObject *owner, const char *name, const QString &caption, const QString &hint,
+                    const QKeySequence &shortcut = {})
+{
+    auto *a = new QAction(caption, owner);
+    a->setObjectName(QString::fromLatin1(name));
+    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
+    a->setToolTip(bar < 0 ? hint : hint.left(bar));
+    a->setStatusTip(bar < 0 ? QString() : hint.mid(bar + 1));
+    if (!shortcut.isEmpty())
+        a->setShortcut(shortcut);
+    return a;
+}
+
+} // namespace
+
+void TfrmTree::CreateActions()
+{
+    FileNew1 = makeAction(this, "FileNew1", QStringLiteral("&New"), QStringLiteral("New|Create a new file"),
+                          QKeySequence(Qt::CTRL | Qt::Key_N));
+    FileOpen1 = makeAction(this, "FileOpen1", QStringLiteral("&Open"), QStringLiteral("Open|Open a file"),
+                           QKeySequence(Qt::CTRL | Qt::Key_O));
+    FileSave1 = makeAction(this, "FileSave1", QStringLiteral("&Save"),
+                           QStringLiteral("Save|Save current file"), QKeySequence(Qt::CTRL | Qt::Key_S));
+    FileSaveAs1 = makeAction(this, "FileSaveAs1", QStringLiteral("Save &As..."),
+                             QStringLiteral("Save As|Save current file with different name"));
+    FileExit1 = makeAction(this, "FileExit1", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
+    FileNew1->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
+    FileOpen1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
+    FileSave1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    connect(FileNew1, &QAction::triggered, this, &TfrmTree::FileNew1Execute);
+    connect(FileOpen1, &QAction::triggered, this, &TfrmTree::FileOpen1Execute);
+    connect(FileSave1, &QAction::triggered, this, &TfrmTree::FileSave1Execute);
+    connect(FileSaveAs1, &QAction::triggered, this, &TfrmTree::FileSaveAs1Execute);
+    connect(FileExit1, &QAction::triggered, this, &TfrmTree::FileExit1Execute);
+
+    for (int i = 0; i < 4; ++i) {
+        mnuMRU[i] = new QAction(this);
+        mnuMRU[i]->setObjectName(QStringLiteral("mnuMRU%1").arg(i + 1));
+        mnuMRU[i]->setVisible(false);
+        mnuMRU[i]->setEnabled(false);
+        connect(mnuMRU[i], &QAction::triggered, this, [this, i] { mnuMRUClick(i); });
+    }
+
+    // Item commands whose work comes with printing and finding; they follow
+    // the selection already.
+    PrintItem1 = makeAction(this, "PrintItem1", QStringLiteral("Print Item ..."),
+                            QStringLiteral("Print Item|Print the current item"),
+                            QKeySequence(Qt::CTRL | Qt::Key_P));
+    PrintPreview1 = makeAction(this, "PrintPreview1", QStringLiteral("Print Pre&view"),
+                               QStringLiteral("Print Preview|Print Preview"));
+    FindInItem1 = makeAction(this, "FindInItem1", QStringLiteral("Find"),
+                             QStringLiteral("Find|Find in current item"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    for (QAction *a : {PrintItem1, PrintPreview1, FindInItem1})
+        a->setEnabled(false);
+
+    mnuHelpHow = new QAction(QStringLiteral("How to &use ") + ProductName(), this);
+    mnuHelpHow->setObjectName(QStringLiteral("mnuHelpHow"));
+    connect(mnuHelpHow, &QAction::triggered, this, &TfrmTree::mnuHelpHowClick);
+    HelpAbout1 = makeAction(this, "HelpAbout1", QStringLiteral("&About..."),
+                            QStringLiteral("About|Displays program information, version number, and copyright"));
+    connect(HelpAbout1, &QAction::triggered, this, &TfrmTree::HelpAbout1Execute);
+}
+
+void TfrmTree::CreateMenus()
+{
+    QMenuBar *bar = menuBar();
+    bar->setObjectName(QStringLiteral("MainMenu1"));
+
+    File1 = bar->addMenu(QStringLiteral("&File"));
+    File1->setObjectName(QStringLiteral("File1"));
+    File1->setStatusTip(QStringLiteral("File related commands"));
+    File1->addAction(FileNew1);
+    File1->addAction(FileOpen1);
+    File1->addAction(FileSave1);
+    File1->addAction(FileSaveAs1);
+    N1 = File1->addSeparator();
+    N1->setObjectName(QStringLiteral("N1"));
+    for (QAction *mru : mnuMRU)
+        File1->addAction(mru);
+    mnuSep8 = File1->addSeparator();
+    mnuSep8->setObjectName(QStringLiteral("mnuSep8"));
+    mnuSep8->setVisible(false);
+    File1->addAction(FileExit1);
+
+    mnuTree = bar->addMenu(QStringLiteral("&Tree"));
+    mnuTree->setObjectName(QStringLiteral("mnuTree"));
+    CreateTreeMenu();
+
+    Edit1 = bar->addMenu(QStringLiteral("&Edit"));
+    Edit1->setObjectName(QStringLiteral("Edit1"));
+    Edit1->setStatusTip(QStringLiteral("Edit commands"));
+    mnuFormat = bar->addMenu(QStringLiteral("F&ormat"));
+    mnuFormat->setObjectName(QStringLiteral("mnuFormat"));
+    CreateEditAndFormatMenus();
+    Tools1 = bar->addMenu(QStringLiteral("Too&ls"));
+    Tools1->setObjectName(QStringLiteral("Tools1"));
+
+    Help1 = bar->addMenu(QStringLiteral("&Help"));
+    Help1->setObjectName(QStringLiteral("Help1"));
+    Help1->setStatusTip(QStringLiteral("Help topics"));
+    Help1->addAction(mnuHelpHow);
+    QAction *sep9 = Help1->addSeparator();
+    sep9->setObjectName(QStringLiteral("sep9"));
+    Help1->addAction(HelpAbout1);
+
+    // Opening these menus stores the editor's text first; Tools does not.
+    for (QMenu *m : {File1, mnuTree, Edit1, mnuFormat, Help1})
+        connect(m, &QMenu::aboutToShow, this, &TfrmTree::StorePoint);
+}
+
+void TfrmTree::CreateToolBar()
+{
+    ToolBar1 = addToolBar(QStringLiteral("ToolBar1"));
+    ToolBar1->setObjectName(QStringLiteral("ToolBar1"));
+    ToolBar1->setMovable(false);
+    ToolBar1->setIconSize(QSize(16, 16));
+    ToolBar1->addAction(FileNew1);
+    ToolBar1->addAction(FileOpen1);
+    ToolBar1->addAction(FileSave1);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(PrintItem1);
+    ToolBar1->addAction(PrintPreview1);
+    ToolBar1->addSeparator();
+    AddEditAndFormatButtons();
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(FindInItem1);
+}

@@ -1,0 +1,381 @@
+#include "shell/MainWindow.h"
+
+#include "settings/Product.h"
+#include "settings/Registry.h"
+#include "shell/AboutBox.h"
+#include "shell/Dialogs.h"
+#include "shell/ExplorerTree.h"
+#include "shell/HelpFile.h"
+#include "shell/HelpWindow.h"
+#include "shell/RecentFiles.h"
+#include "shell/RichEdit.h"
+#include "shell/WorkFolder.h"
+#include "store/Loader.h"
+#include "store/NodeTree.h"
+#include "store/TreeFormat.h"
+
+#include <QApplication>
+#include <QCloseEvent>
+#include <QDir>
+#include <QFile>
+#include <QLabel>
+#include <QProgressBar>
+#include <QSplitter>
+#include <QStatusBar>
+#include <QTimer>
+#include <QToolBar>
+#include <QVBoxLayout>
+
+TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(parent)
+{
+    setObjectName(QStringLiteral("TfrmTree"));
+    if (config.dialogs) {
+        m_dialogs = config.dialogs;
+    } else {
+        m_ownDialogs = std::make_unique<WidgetDialogs>(this);
+        m_dialogs = m_ownDialogs.get();
+    }
+    m_doc.ui = m_dialogs;
+    m_doc.expandOnLoad = false; // every open ends by collapsing the tree
+    m_doc.enableItemCommands = [this](bool on) { SetItemCommandsEnabled(on); };
+
+    CreateLayout();
+    CreateActions();
+    CreateMenus();
+    CreateToolBar();
+    ConnectExplorerAndEditor();
+    FormCreate(config);
+}
+
+TfrmTree::~TfrmTree() = default;
+
+void TfrmTree::CreateLayout()
+{
+    auto *central = new QWidget(this);
+    auto *layout = new QVBoxLayout(central);
+    layout->setContentsMargins(0, 0, 0, 0);
+    layout->setSpacing(0);
+
+    sbPath = new QLabel(central);
+    sbPath->setObjectName(QStringLiteral("sbPath"));
+    sbPath->setFrameShape(QFrame::StyledPanel);
+    sbPath->setFrameShadow(QFrame::Sunken);
+    sbPath->setMinimumHeight(19);
+    sbPath->setTextFormat(Qt::PlainText);
+    layout->addWidget(sbPath);
+
+    Splitter1 = new QSplitter(Qt::Horizontal, central);
+    Splitter1->setObjectName(QStringLiteral("Splitter1"));
+    Splitter1->setHandleWidth(3);
+    Splitter1->setOpaqueResize(false); // draws a line until the mouse is released
+    Splitter1->setToolTip(QStringLiteral("Resize Explorer/Editor panel"));
+    Splitter1->setChildrenCollapsible(false);
+
+    auto *explorer = new ExplorerTree(Splitter1);
+    tvwTree = explorer;
+    tvwTree->setObjectName(QStringLiteral("tvwTree"));
+    tvwTree->setHeaderHidden(true);
+    tvwTree->setIndentation(19);
+    tvwTree->setMinimumWidth(90);
+    tvwTree->setUniformRowHeights(true);
+    Timer1 = explorer->scrollTimer();
+
+    txtEdit = new RichEdit(Splitter1);
+    txtEdit->setObjectName(QStringLiteral("txtEdit"));
+    txtEdit->setMinimumSize(3, 120);
+    txtEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
+    txtEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+
+    Splitter1->addWidget(tvwTree);
+    Splitter1->addWidget(txtEdit);
+    Splitter1->setStretchFactor(1, 1);
+    layout->addWidget(Splitter1, 1);
+    setCentralWidget(central);
+
+    statusBar()->setObjectName(QStringLiteral("StatusBar"));
+
+    tmrDelay = new QTimer(this);
+    tmrDelay->setObjectName(QStringLiteral("tmrDelay"));
+    tmrDelay->setSingleShot(true);
+    tmrDelay->setInterval(10);
+    connect(tmrDelay, &QTimer::timeout, this, &TfrmTree::tmrDelayTimer);
+}
+
+void TfrmTree::FormCreate(const StartupConfig &config)
+{
+    QGuiApplication::setOverrideCursor(Qt::WaitCursor);
+    m_doc.activated = false;
+
+    m_programFolder = config.programFolder;
+    if (!m_programFolder.endsWith(QLatin1Char('/')))
+        m_programFolder += QLatin1Char('/');
+    QString error;
+    m_doc.workFolder = config.workFolder.isEmpty() ? ChooseWorkFolder(m_programFolder, &error)
+                                                   : config.workFolder;
+    if (!m_doc.workFolder.isEmpty() && !m_doc.workFolder.endsWith(QLatin1Char('/')))
+        m_doc.workFolder += QLatin1Char('/');
+
+    // Placement: the stored one joins later; these are the defaults.
+    setGeometry(7, 8, 626, 461);
+    Splitter1->setSizes({159, 626 - 159});
+
+    if (m_doc.workFolder.isEmpty() || !FolderIsWritable(m_doc.workFolder)) {
+        QGuiApplication::restoreOverrideCursor();
+        m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot start: it has no folder to work in. ")
+                               + error);
+        return;
+    }
+    m_master = ChooseMasterFile(m_doc.workFolder);
+    if (m_master.path.isEmpty()) {
+        QGuiApplication::restoreOverrideCursor();
+        m_dialogs->showMessage(
+            ProductName()
+            + QStringLiteral(" cannot start: all %1 work files in %2 are in use by other running copies.")
+                  .arg(MasterFileNumbers)
+                  .arg(QDir::toNativeSeparators(m_doc.workFolder)));
+        return;
+    }
+    m_doc.master.setPath(m_master.path);
+
+    m_doc.currentItemKey = 0;
+    tvwTree->setUpdatesEnabled(false);
+    NewTreeFile(tvwTree, txtEdit, m_doc);
+    txtEdit->setEditorEnabled(true);
+    tvwTree->setUpdatesEnabled(true);
+    UpdateCaption();
+    ShowSelectionPath();
+
+    ShowRecentFiles(ReadRecentFiles());
+    m_doc.documentChanged = false;
+    m_doc.itemTextChanged = false;
+
+    const QString helpFile = WriteHelpFile(m_programFolder, m_doc.workFolder);
+    frmAbout = new TAboutBox(this);
+    frmHelp = new THelp(helpFile, this);
+
+    m_pendingStartupFile = GetCommandLineFile(config.arguments);
+    if (m_pendingStartupFile.isEmpty())
+        ApplyStartupOption();
+
+    ApplyStoredAppearance();
+    if (m_pendingStartupFile.isEmpty())
+        QGuiApplication::restoreOverrideCursor();
+    m_startedOk = true;
+}
+
+void TfrmTree::ApplyStoredAppearance()
+{
+    QFont font;
+    QColor color;
+    GetDefaultFont(font, color, true);
+    txtEdit->applyDefaultFont(font, color);
+    GetDefaultFont(font, color, false);
+    tvwTree->setFont(font);
+    QPalette treePalette = tvwTree->palette();
+    treePalette.setColor(QPalette::Text, color);
+
+    LoadPanelColors();
+    QPalette editPalette = txtEdit->palette();
+    editPalette.setColor(QPalette::Base, EditColor());
+    txtEdit->setPalette(editPalette);
+    treePalette.setColor(QPalette::Base, TreeColor());
+    tvwTree->setPalette(treePalette);
+}
+
+QString TfrmTree::GetCommandLineFile(const QStringList &arguments)
+{
+    return arguments.join(QLatin1Char(' '));
+}
+
+void TfrmTree::ApplyStartupOption()
+{
+    const QString option = GetStartupFileOption();
+    if (option == QLatin1String("2"))
+        m_pendingStartupFile = ReadRecentFiles().constFirst();
+    else if (option == QLatin1String("3"))
+        m_pendingStartupFile = GetRegistryValue(QStringLiteral("Options"),
+                                                QStringLiteral("StartupFilePath"), QString());
+}
+
+void TfrmTree::PrepareProgressBar()
+{
+    if (ProgressBar)
+        return;
+    ProgressBar = new QProgressBar(statusBar());
+    ProgressBar->setObjectName(QStringLiteral("ProgressBar"));
+    ProgressBar->setFixedWidth(200);
+    ProgressBar->setMaximum(100);
+    ProgressBar->setTextVisible(false);
+    statusBar()->addWidget(ProgressBar);
+    ProgressBar->hide();
+    m_doc.progressBar = ProgressBar;
+}
+
+void TfrmTree::showEvent(QShowEvent *event)
+{
+    QMainWindow::showEvent(event);
+    PrepareProgressBar();
+    // A window manager may never activate the window (none at all, or
+    // focus-stealing prevention): the first showing counts as activation.
+    if (!m_firstShowDone) {
+        m_firstShowDone = true;
+        QTimer::singleShot(0, this, &TfrmTree::FormActivate);
+    }
+}
+
+void TfrmTree::changeEvent(QEvent *event)
+{
+    QMainWindow::changeEvent(event);
+    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+        FormActivate();
+}
+
+void TfrmTree::FormActivate()
+{
+    if (m_doc.activated)
+        return;
+    m_doc.activated = true;
+    if (!m_pendingStartupFile.isEmpty()) {
+        txtEdit->setEditorEnabled(false);
+        tmrDelay->start();
+    } else {
+        QuitWhenIdleIfAsked();
+    }
+}
+
+void TfrmTree::QuitWhenIdleIfAsked()
+{
+    // Start-up timing: close as soon as the document is shown and idle.
+    if (qEnvironmentVariableIsSet("QUIVORA_QUIT_WHEN_IDLE"))
+        QTimer::singleShot(0, this, &QWidget::close);
+}
+
+void TfrmTree::tmrDelayTimer()
+{
+    tmrDelay->stop();
+    if (m_pendingStartupFile.isEmpty())
+        return;
+    QCoreApplication::processEvents();
+    const QString name = m_pendingStartupFile;
+    m_pendingStartupFile.clear();
+    m_doc.untitled = false;
+    m_doc.busy = true;
+    tvwTree->setUpdatesEnabled(false);
+    const bool failed = OpenTreeFile(tvwTree, txtEdit, m_doc, name);
+    m_doc.busy = true;
+    if (failed)
+        AfterFailedOpen();
+    else
+        AfterOpen(true);
+    QGuiApplication::restoreOverrideCursor();
+    QuitWhenIdleIfAsked();
+}
+
+void TfrmTree::AfterOpen(bool addRecent)
+{
+    tvwTree->collapseAll();
+    if (QTreeWidgetItem *root = FirstNode(tvwTree))
+        root->setExpanded(true);
+    txtEdit->setEditorEnabled(false);
+    m_doc.currentItemKey = 0;
+    tvwTree->setCurrentItem(FirstNode(tvwTree));
+    SetItemCommandsEnabled(false);
+    tvwTree->setUpdatesEnabled(true);
+    ShowSelectionPath();
+    UpdateCaption();
+    if (addRecent)
+        AddRecentFileAndShow(m_doc.documentPath);
+    m_doc.busy = false;
+    m_doc.itemTextChanged = false;
+}
+
+void TfrmTree::AfterFailedOpen()
+{
+    tvwTree->setUpdatesEnabled(true);
+    txtEdit->setEditorEnabled(true);
+    ShowSelectionPath();
+    UpdateCaption();
+    m_doc.busy = false;
+    m_doc.itemTextChanged = false;
+}
+
+void TfrmTree::ShowSelectionPath()
+{
+    sbPath->setText(QStringLiteral("   ") + NodePath(tvwTree->currentItem()));
+}
+
+void TfrmTree::UpdateCaption()
+{
+    setWindowTitle(ProductName() + QStringLiteral(" - ") + m_doc.documentTitle);
+}
+
+void TfrmTree::SetItemCommandsEnabled(bool enabled)
+{
+    for (QAction *a : {PrintItem1, PrintPreview1, FindInItem1})
+        if (a)
+            a->setEnabled(enabled);
+}
+
+bool TfrmTree::AskSaveChanges()
+{
+    if (!m_doc.documentChanged)
+        return true;
+    const MsgButton answer = m_dialogs->messageBox(
+        m_doc.documentTitle,
+        QStringLiteral("Do you want to save changes to ") + m_doc.documentTitle + QStringLiteral("?"),
+        MsgIcon::Question, MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
+    if (answer == MsgButton::No)
+        return true;
+    if (answer != MsgButton::Yes)
+        return false;
+    FileSave1Execute();
+    if (m_doc.saveCancelled) {
+        m_doc.saveCancelled = false;
+        return false;
+    }
+    // A save that failed has said why; the work is kept and the asker stops.
+    return !m_doc.documentChanged;
+}
+
+void TfrmTree::closeEvent(QCloseEvent *event)
+{
+    if (!m_startedOk) {
+        event->accept();
+        return;
+    }
+    if (m_doc.busy || !FormCloseQuery() || !FormClose()) {
+        event->ignore();
+        return;
+    }
+    event->accept();
+}
+
+bool TfrmTree::FormCloseQuery()
+{
+    StorePoint();
+    // Text that could not be stored would be lost with the window.
+    return !m_doc.itemTextChanged;
+}
+
+bool TfrmTree::FormClose()
+{
+    if (!AskSaveChanges())
+        return false;
+    QFile::remove(m_doc.masterPath());
+    QFile::remove(m_doc.workFolder + QStringLiteral("ItemText"));
+    m_master.lock.reset(); // this copy is ending: its master file name is free again
+    if (!OtherCopiesRunning(m_doc.workFolder, m_doc.masterPath()))
+        DeleteMasterFiles(m_doc.workFolder);
+    return true;
+}
+
+void TfrmTree::mnuHelpHowClick()
+{
+    StorePoint();
+    frmHelp->showAndRaise();
+}
+
+void TfrmTree::HelpAbout1Execute()
+{
+    frmAbout->exec();
+}

@@ -1,0 +1,176 @@
+#pragma once
+#include "store/DocState.h"
+#include "store/MasterChoice.h"
+
+#include <QMainWindow>
+#include <QStringList>
+#include <memory>
+
+class QAction;
+class QLabel;
+class QMenu;
+class QProgressBar;
+class QSplitter;
+class QTimer;
+class QToolBar;
+class QTreeWidget;
+class QTreeWidgetItem;
+class Dialogs;
+class RichEdit;
+class THelp;
+class TAboutBox;
+
+// How the main window is started: by the program entry with the real
+// folders and dialogs, or by a test with temporary ones and scripted dialogs.
+struct StartupConfig
+{
+    QString programFolder;  // the executable's folder, ending with "/"
+    QString workFolder;     // empty: "Data/" in the program folder, or a fallback
+    QStringList arguments;  // command-line arguments after the program's name
+    Dialogs *dialogs = nullptr; // null: real message boxes and file dialogs
+};
+
+// The main window: explorer, editor, path bar, menus, tool bar and status
+// bar, and the document state they share. Commands live in files of their
+// own by menu; the handlers here stay thin.
+class TfrmTree : public QMainWindow
+{
+    Q_OBJECT
+public:
+    explicit TfrmTree(const StartupConfig &config, QWidget *parent = nullptr);
+    ~TfrmTree() override;
+
+    // False when start-up could not give the window a master file; the
+    // reason has been shown and the program should end.
+    bool startedOk() const { return m_startedOk; }
+
+    DocState &doc() { return m_doc; }
+    Dialogs &dialogs() { return *m_dialogs; }
+    QTreeWidget *tree() const { return tvwTree; }
+    RichEdit *editor() const { return txtEdit; }
+    const QString &programFolder() const { return m_programFolder; }
+    const QString &pendingStartupFile() const { return m_pendingStartupFile; }
+
+    // The tree file named on the command line: all arguments joined by single blanks.
+    static QString GetCommandLineFile(const QStringList &arguments);
+
+    void ShowSelectionPath();
+    void UpdateCaption();
+    // Asks whether to save changes; false when the asking operation must stop.
+    bool AskSaveChanges();
+    // Enables the print-item, print-preview and find commands.
+    void SetItemCommandsEnabled(bool enabled);
+
+    // File commands.
+    void FileNew1Execute();
+    void FileOpen1Execute();
+    void FileSave1Execute();
+    void FileSaveAs1Execute();
+    void FileExit1Execute();
+    void mnuMRUClick(int slot);
+    void ShowRecentFiles(const QStringList &slots);
+    void AddRecentFileAndShow(const QString &path);
+
+    // Explorer and editor.
+    void StorePoint();
+    bool tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous);
+    void txtEditChange();
+    void txtEditExit();
+
+    // Tree commands.
+    void mnuAddBranchClick();
+    void mnuAddItemClick();
+    void Delete2Execute();
+    void mnuRenameClick();
+    void mnuExpandClick();
+    void mnuCollapseClick();
+
+protected:
+    void showEvent(QShowEvent *event) override;
+    void changeEvent(QEvent *event) override;
+    void closeEvent(QCloseEvent *event) override;
+    bool eventFilter(QObject *watched, QEvent *event) override;
+
+private:
+    void FormCreate(const StartupConfig &config);
+    void CreateLayout();
+    void CreateActions();
+    void CreateMenus();
+    void CreateToolBar();
+    void PrepareProgressBar();
+    void FormActivate();
+    void tmrDelayTimer();
+    void QuitWhenIdleIfAsked();
+    bool FormCloseQuery();
+    bool FormClose();
+    void ApplyStartupOption();
+    void ApplyStoredAppearance();
+    void AfterOpen(bool addRecent);
+    void AfterFailedOpen();
+    bool GuardedStart();
+    bool SaveMasterTo(const QString &path);
+    void ConnectExplorerAndEditor();
+    void tvwTreeDragDrop(QTreeWidgetItem *target);
+    void CreateTreeMenu();
+    void CreateEditAndFormatMenus();
+    void AddEditAndFormatButtons();
+    void mnuHelpHowClick();
+    void HelpAbout1Execute();
+
+    std::unique_ptr<Dialogs> m_ownDialogs;
+    Dialogs *m_dialogs = nullptr;
+    DocState m_doc;
+    MasterChoice m_master;
+    QString m_programFolder;
+    QString m_pendingStartupFile;
+    QString m_lastOpenName;
+    bool m_startedOk = false;
+    bool m_firstShowDone = false;
+
+public:
+    // Components, named as the user sees them in the object tree.
+    QToolBar *ToolBar1 = nullptr;
+    QLabel *sbPath = nullptr;
+    QSplitter *Splitter1 = nullptr;
+    QTreeWidget *tvwTree = nullptr;
+    RichEdit *txtEdit = nullptr;
+    QProgressBar *ProgressBar = nullptr;
+    QTimer *tmrDelay = nullptr;
+    QTimer *Timer1 = nullptr;
+    THelp *frmHelp = nullptr;
+    TAboutBox *frmAbout = nullptr;
+
+    QMenu *File1 = nullptr;
+    QMenu *mnuTree = nullptr;
+    QMenu *Edit1 = nullptr;
+    QMenu *mnuFormat = nullptr;
+    QMenu *Tools1 = nullptr;
+    QMenu *Help1 = nullptr;
+
+    QAction *FileNew1 = nullptr;
+    QAction *FileOpen1 = nullptr;
+    QAction *FileSave1 = nullptr;
+    QAction *FileSaveAs1 = nullptr;
+    QAction *FileExit1 = nullptr;
+    QAction *N1 = nullptr;
+    QAction *mnuMRU[4] = {};
+    QAction *mnuSep8 = nullptr;
+    QAction *PrintItem1 = nullptr;
+    QAction *PrintPreview1 = nullptr;
+    QAction *FindInItem1 = nullptr;
+    QAction *mnuAddBranch = nullptr;
+    QAction *mnuAddItem = nullptr;
+    QAction *Delete2 = nullptr;
+    QAction *mnuRename = nullptr;
+    QAction *mnuExpand = nullptr;
+    QAction *mnuCollapse = nullptr;
+    QAction *EditCut1 = nullptr;
+    QAction *EditCopy1 = nullptr;
+    QAction *EditPaste1 = nullptr;
+    QAction *Fonts = nullptr;
+    QAction *AlignLeft = nullptr;
+    QAction *AlignCenter = nullptr;
+    QAction *AlignRight = nullptr;
+    QAction *mnuHelpHow = nullptr;
+    QAction *HelpAbout1 = nullptr;
+};

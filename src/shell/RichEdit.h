@@ -1,0 +1,97 @@
+#pragma once
+#include "store/ItemEditor.h"
+
+#include <QColor>
+#include <QFont>
+#include <QTextCharFormat>
+#include <QTextEdit>
+
+// A character format as the Fonts command reads and applies it: all fields at
+// once. Qt's fonts have no character set, so it travels beside them (RTF
+// \fcharset, kept in the text as rtf::CharsetProperty).
+struct CharFormat
+{
+    enum class Pitch { Default, Fixed, Variable }; // the values of RTF \fprq
+
+    QString face;
+    qreal pointSize = 10;
+    bool bold = false;
+    bool italic = false;
+    bool underline = false;
+    bool strikeOut = false;
+    Pitch pitch = Pitch::Default;
+    QColor color; // never invalid when read from the editor
+    int charset = 0;
+
+    QFont font() const;
+    static CharFormat fromFont(const QFont &font, const QColor &color, int charset = 0);
+    bool operator==(const CharFormat &) const = default;
+};
+
+// The item editor (txtEdit) and the help text: a QTextEdit offering the
+// operations the rest of the program needs, with item text in and out as RTF
+// through our own codec.
+class RichEdit : public QTextEdit, public ItemEditor
+{
+    Q_OBJECT
+
+public:
+    explicit RichEdit(QWidget *parent = nullptr);
+
+    // ItemEditor
+    QByteArray exportRtf() const override;
+    void importRtf(const QByteArray &data) override;
+    void clearContent() override;
+    void setModifiedState(bool modified) override;
+    void applyDefaultFont(const QFont &font, const QColor &color) override;
+    void setEditorEnabled(bool enabled) override;
+
+    bool isModifiedState() const;
+    // Read-only is QTextEdit::setReadOnly(); a read-only editor takes no input.
+
+    void setBackgroundColor(const QColor &color);
+    QColor backgroundColor() const;
+
+    // The selection's format, or at the caret the format typing would use.
+    CharFormat selectionCharFormat() const;
+    // Applies every field to the selection (or to what is typed next).
+    void setSelectionCharFormat(const CharFormat &format);
+
+    // Qt::AlignLeft, Qt::AlignHCenter or Qt::AlignRight of the caret's
+    // paragraph; setting changes every paragraph the selection touches.
+    Qt::Alignment paragraphAlignment() const;
+    void setParagraphAlignment(Qt::Alignment alignment);
+
+    // First position of text inside [start, start + length) (length < 0: to
+    // the end), or -1. Positions count characters, a paragraph break as one.
+    int find(const QString &text, int start, int length, bool matchCase, bool wholeWord) const;
+
+    int selectionStart() const;
+    int selectionLength() const;
+    void setSelection(int start, int length);
+    int textLength() const;
+
+    // cut(), copy() and paste() are QTextEdit's and act on this editor.
+
+    // Printing comes with the printing work and belongs here, beside the text:
+    //   int renderRange(QPainter *painter, const QRectF &pageTwips, int from,
+    //                   const QPaintDevice *target) const;
+    //       lays the text from position `from` out for `target` into the page
+    //       rectangle (twips) and returns the first position not drawn; the
+    //       same breaks on preview and paper come from formatting for target.
+    //   void printContent(const QString &jobTitle, QPrinter *printer, const QRectF &pageTwips);
+    //       one job, a new page whenever text remains.
+
+Q_SIGNALS:
+    // The keyboard focus left the editor; the main window decides whether the
+    // move counts as a store point.
+    void focusLost();
+
+protected:
+    void focusOutEvent(QFocusEvent *event) override;
+
+private:
+    void applyDefaultFormatIfEmpty();
+
+    QTextCharFormat m_defaultFormat;
+};

@@ -1,0 +1,95 @@
+// Storing and loading an item's text. The text passes between the editor and
+// the in-memory master file directly: a temporary file would be shared by
+// every running copy of the program, which could overwrite it in between.
+#include "store/NodeOps.h"
+
+#include "store/DocState.h"
+#include "store/Integrity.h"
+#include "store/ItemEditor.h"
+#include "store/MasterEdit.h"
+#include "store/TreeFormat.h"
+
+#include <QTreeWidget>
+
+QString MissingMasterMessage(const QString &masterPath)
+{
+    return QStringLiteral("Critical error - file ") + masterPath + QStringLiteral(" doesn't exist.");
+}
+
+QString WriteFailedMessage(const QString &masterPath, const QString &reason)
+{
+    return QStringLiteral("The change cannot be written to the file ") + masterPath
+           + QStringLiteral(" (") + reason + QStringLiteral("). The document was not changed.");
+}
+
+QString TextNotStoredMessage(const QString &masterPath, const QString &reason)
+{
+    return QStringLiteral("The item's text cannot be written to the file ") + masterPath
+           + QStringLiteral(" (") + reason
+           + QStringLiteral("). The text stays in the editor and is stored at the next chance.");
+}
+
+namespace {
+
+bool isRtf(const QByteArray &text)
+{
+    return text.startsWith("{\\rtf");
+}
+
+// A text line that reads as "End" or as a key line would cut the block short
+// or be taken for another item's block the next time the file is read. In
+// RTF an empty group is no content, so putting one in front keeps the text
+// the same and the line harmless. Other text is left alone.
+QByteArray guardBlockLines(const QByteArray &text)
+{
+    if (!isRtf(text))
+        return text;
+    QList<QByteArray> lines = SplitLines(text);
+    bool changed = false;
+    for (QByteArray &line : lines) {
+        if (line == EndLine || IsKeyLine(line)) {
+            line.prepend("{}");
+            changed = true;
+        }
+    }
+    return changed ? JoinLines(lines) : text;
+}
+
+} // namespace
+
+bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
+{
+    const int key = doc.currentItemKey;
+    // Only items own text; the root and branches never get a block.
+    if (!doc.itemTextChanged || key == 0 || !IsItemKey(key) || !editor)
+        return true;
+    if (!doc.master.existsOnDisk()) {
+        ShowPlain(doc, MissingMasterMessage(doc.masterPath()));
+        return false;
+    }
+
+    const QByteArray text = guardBlockLines(editor->exportRtf());
+    MasterEdit edit(doc);
+    doc.master.removeBlock(key);
+    doc.master.appendBlock(key, text);
+    if (!edit.commit(TextNotStoredMessage))
+        return false;
+
+    editor->setModifiedState(false);
+    doc.itemTextChanged = false;
+    doc.documentChanged = true;
+    AutoCheck(tree, doc);
+    return true;
+}
+
+void LoadItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
+{
+    QTreeWidgetItem *node = tree ? tree->currentItem() : nullptr;
+    if (!editor || !IsItem(node) || !doc.master.existsOnDisk())
+        return;
+    editor->clearContent();
+    const int key = NodeKey(node);
+    if (!doc.master.hasBlock(key))
+        return;
+    editor->importRtf(doc.master.blockText(key));
+}

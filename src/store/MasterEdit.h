@@ -1,0 +1,37 @@
+#pragma once
+#include "store/DocState.h"
+#include "store/Messages.h"
+#include "store/NodeOps.h"
+
+// One change to the master file: remembers the content before the change
+// (a cheap shared copy) and writes after it. A failed write puts the content
+// back, so memory keeps matching the file, which the atomic write left whole.
+class MasterEdit
+{
+public:
+    explicit MasterEdit(DocState &doc) : m_doc(doc), m_before(doc.master) {}
+
+    // Writes the changed content. On failure restores the old content, tells
+    // the user (`message` builds the text from path and reason) and answers false.
+    bool commit(QString (*message)(const QString &, const QString &) = WriteFailedMessage)
+    {
+        QString error;
+        if (m_doc.master.save(&error))
+            return true;
+        m_doc.master = m_before;
+        if (m_doc.ui)
+            m_doc.ui->showMessage(message(m_doc.masterPath(), error));
+        return false;
+    }
+
+private:
+    DocState &m_doc;
+    const MasterFile m_before;
+};
+
+// A plain message box, when there is anyone to show it to.
+inline void ShowPlain(DocState &doc, const QString &text)
+{
+    if (doc.ui)
+        doc.ui->showMessage(text);
+}

@@ -1,0 +1,121 @@
+#include "support_rtfdoc.h"
+
+#include <QFile>
+#include <QTest>
+#include <QTextBlock>
+#include <QTextFragment>
+
+namespace testrtf {
+
+QTextCharFormat charFormat(const QString &family, qreal points, bool bold, bool italic, bool underline,
+                           bool strike, const QColor &color, int charset)
+{
+    QTextCharFormat f;
+    f.setFontFamilies({family});
+    f.setFontPointSize(points);
+    f.setFontWeight(bold ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(italic);
+    f.setFontUnderline(underline);
+    f.setFontStrikeOut(strike);
+    if (color.isValid())
+        f.setForeground(color);
+    f.setProperty(rtf::CharsetProperty, charset);
+    return f;
+}
+
+namespace {
+
+QString describe(const QTextCharFormat &f, const QFont &def)
+{
+    const QStringList fams = f.fontFamilies().toStringList();
+    const QString family = fams.isEmpty() ? def.family() : fams.first();
+    const qreal size = f.hasProperty(QTextFormat::FontPointSize) ? f.fontPointSize() : def.pointSizeF();
+    const bool bold = f.hasProperty(QTextFormat::FontWeight) ? f.fontWeight() >= QFont::DemiBold : def.bold();
+    QString flags;
+    flags += bold ? QLatin1Char('B') : QLatin1Char('-');
+    flags += f.fontItalic() ? QLatin1Char('I') : QLatin1Char('-');
+    flags += f.fontUnderline() ? QLatin1Char('U') : QLatin1Char('-');
+    flags += f.fontStrikeOut() ? QLatin1Char('S') : QLatin1Char('-');
+    const QString color = f.hasProperty(QTextFormat::ForegroundBrush) && f.foreground().style() != Qt::NoBrush
+                              ? f.foreground().color().name()
+                              : QStringLiteral("auto");
+    return family + QLatin1Char('|') + QString::number(size) + QLatin1Char('|') + flags + QLatin1Char('|') + color
+           + QLatin1Char('|') + QString::number(f.intProperty(rtf::CharsetProperty));
+}
+
+} // namespace
+
+QStringList runsOf(const QTextDocument &doc)
+{
+    QStringList out;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        out << QStringLiteral("P%1").arg(int(b.blockFormat().alignment() & Qt::AlignHorizontal_Mask));
+        QString text, desc;
+        const auto flush = [&] {
+            if (!text.isEmpty())
+                out << text + QLatin1Char('|') + desc;
+            text.clear();
+        };
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (frag.charFormat().isImageFormat()) {
+                flush();
+                const QTextImageFormat img = frag.charFormat().toImageFormat();
+                out << QStringLiteral("<picture %1 %2x%3>")
+                           .arg(img.stringProperty(rtf::PictureKindProperty))
+                           .arg(img.width())
+                           .arg(img.height());
+                continue;
+            }
+            const QString d = describe(frag.charFormat(), doc.defaultFont());
+            if (d != desc)
+                flush();
+            desc = d;
+            text += frag.text();
+        }
+        flush();
+    }
+    return out;
+}
+
+QTextCharFormat formatAt(const QTextDocument &doc, const QString &text)
+{
+    const QTextCursor found = doc.find(text);
+    if (found.isNull())
+        return QTextCharFormat();
+    QTextCursor c(const_cast<QTextDocument *>(&doc));
+    c.setPosition(found.selectionStart() + 1);
+    return c.charFormat();
+}
+
+QStringList paragraphs(const QTextDocument &doc)
+{
+    QStringList out;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
+        out << b.text();
+    return out;
+}
+
+QByteArray readFile(const QString &name)
+{
+    QFile f(QStringLiteral(QUIVORA_TEST_DATA "/") + name);
+    if (!f.open(QIODevice::ReadOnly))
+        qWarning("cannot open %s", qPrintable(f.fileName()));
+    return f.readAll();
+}
+
+QList<QByteArray> rtfLines(const QByteArray &rtf)
+{
+    QList<QByteArray> lines;
+    qsizetype start = 0;
+    while (start < rtf.size()) {
+        const qsizetype end = rtf.indexOf("\r\n", start);
+        lines << rtf.mid(start, end < 0 ? -1 : end - start);
+        if (end < 0)
+            break;
+        start = end + 2;
+    }
+    return lines;
+}
+
+} // namespace testrtf

@@ -1,0 +1,293 @@
+// The road of one edit from key press to disk, and the File menu around it:
+// store points, the save-changes question on every path that asks it, Save
+// and Save As (including failures), and the recent-file list.
+#include "support_window.h"
+
+#include "settings/Registry.h"
+#include "shell/RecentFiles.h"
+
+#include <QAction>
+#include <QLabel>
+#include <QMenu>
+
+using namespace testwin;
+
+namespace {
+const QString kQuestion = QStringLiteral("Do you want to save changes to %1?");
+}
+
+class TestFileCommands : public QObject
+{
+    Q_OBJECT
+
+private Q_SLOTS:
+    void typingIsStoredWhenLeavingTheItem()
+    {
+        Fixture f;
+        writeFile(f.docPath("doc.qvr"), sampleDocument());
+        TfrmTree *w = f.start({f.docPath("doc.qvr")});
+        f.select("$\\Recipes\\Soup");
+        QVERIFY(w->editor()->isEnabled());
+        QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Onion soup"));
+        QCOMPARE(w->sbPath->text(), QStringLiteral("   $\\Recipes\\Soup"));
+        const QByteArray before = readFile(f.master());
+
+        // Selecting without typing writes nothing.
+        f.select("$\\Notes");
+        QCOMPARE(readFile(f.master()), before);
+        QVERIFY(!w->doc().documentChanged);
+
+        f.type(QStringLiteral("Buy milk"));
+        QVERIFY(w->doc().itemTextChanged);
+        f.select("$\\Recipes");
+        QVERIFY(!w->editor()->isEnabled());
+        QVERIFY(!w->PrintItem1->isEnabled());
+        QVERIFY(w->doc().documentChanged);
+        QVERIFY(!w->doc().itemTextChanged);
+        const QByteArray after = readFile(f.master());
+        QVERIFY(after.contains("\r\n3000003\r\n"));
+        QVERIFY(after.contains("Buy milk"));
+        QVERIFY(after.endsWith("End\r\n"));
+
+        f.select("$\\Notes");
+        QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Buy milk"));
+        // The user's file is untouched until Save.
+        QCOMPARE(readFile(f.docPath("doc.qvr")), sampleDocument());
+        w->FileSave1Execute();
+        QCOMPARE(readFile(f.docPath("doc.qvr")), readFile(f.master()));
+        QVERIFY(!w->doc().documentChanged);
+    }
+
+    void openingAMenuIsAStorePoint()
+    {
+        Fixture f;
+        TfrmTree *w = f.start();
+        f.type(QStringLiteral("typed"));
+        Q_EMIT w->File1->aboutToShow();
+        QVERIFY(readFile(f.master()).contains("typed"));
+        QVERIFY(w->doc().documentChanged);
+        // The Tools menu is no store point.
+        f.type(QStringLiteral(" more"));
+        Q_EMIT w->Tools1->aboutToShow();
+        QVERIFY(w->doc().itemTextChanged);
+    }
+
+    void saveQuestion_data()
+    {
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<int>("answer");
+        for (const char *command : {"new", "open", "recent", "close"}) {
+            QTest::addRow("%s, Yes", command) << command << int(MsgButton::Yes);
+            QTest::addRow("%s, No", command) << command << int(MsgButton::No);
+            QTest::addRow("%s, Cancel", command) << command << int(MsgButton::Cancel);
+        }
+    }
+    void saveQuestion()
+    {
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        Fixture f;
+        writeFile(f.docPath("doc.qvr"), sampleDocument());
+        writeFile(f.docPath("other.qvr"), sampleDocument().replace("Notes", "Other"));
+        SetRegistryValue(QStringLiteral("\\Files"), QStringLiteral("RecentFile2"), f.docPath("other.qvr"));
+        TfrmTree *w = f.start({f.docPath("doc.qvr")});
+        f.select("$\\Notes");
+        f.type(QStringLiteral("changed"));
+        f.select("$\\Recipes");
+        QVERIFY(w->doc().documentChanged);
+        const QByteArray masterBefore = readFile(f.master());
+
+        f.dialogs.answers.enqueue(MsgButton(answer));
+        f.dialogs.fileAnswers.enqueue(f.docPath("other.qvr"));
+        bool closed = false;
+        if (command == "new")
+            w->FileNew1Execute();
+        else if (command == "open")
+            w->FileOpen1Execute();
+        else if (command == "recent")
+            w->mnuMRU[1]->trigger();
+        else
+            closed = w->close();
+
+        QCOMPARE(f.dialogs.shown.first().text, kQuestion.arg("doc"));
+        QCOMPARE(f.dialogs.shown.first().caption, QStringLiteral("doc"));
+        QCOMPARE(f.dialogs.shown.first().icon, MsgIcon::Question);
+        const bool saved = answer == int(MsgButton::Yes);
+        const bool goesOn = answer != int(MsgButton::Cancel);
+        QCOMPARE(readFile(f.docPath("doc.qvr")).contains("changed"), saved);
+        if (!goesOn) {
+            // Cancel leaves everything as it was, master file included.
+            QCOMPARE(readFile(f.master()), masterBefore);
+            QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - doc"));
+            QVERIFY(w->doc().documentChanged);
+            QVERIFY(!closed);
+            return;
+        }
+        if (command == "close") {
+            QVERIFY(closed);
+            QVERIFY(!QFile::exists(f.master()));
+        } else {
+            QCOMPARE(w->windowTitle(), command == "new" ? QStringLiteral("Quivora - New File")
+                                                        : QStringLiteral("Quivora - other"));
+            QVERIFY(!w->doc().documentChanged);
+        }
+    }
+
+    void untitledCloseWithCancelledSaveAs()
+    {
+        Fixture f;
+        TfrmTree *w = f.start();
+        f.type(QStringLiteral("words"));
+        f.dialogs.answers.enqueue(MsgButton::Yes);
+        f.dialogs.fileAnswers.enqueue(QString()); // the Save As dialog is cancelled
+        QVERIFY(!w->close());
+        QCOMPARE(f.dialogs.shown[0].text, kQuestion.arg("New File"));
+        QCOMPARE(f.dialogs.shown[1].kind, QStringLiteral("save"));
+        QVERIFY(QFile::exists(f.master()));
+        QVERIFY(readFile(f.master()).contains("words"));
+        QVERIFY(w->doc().documentChanged);
+        QVERIFY(!w->doc().saveCancelled);
+    }
+
+    void saveAs()
+    {
+        Fixture f;
+        TfrmTree *w = f.start();
+        f.type(QStringLiteral("kept"));
+        f.dialogs.fileAnswers.enqueue(f.docPath("named")); // typed without an extension
+        w->FileSave1Execute();
+        QCOMPARE(f.dialogs.fileRequests.first().defaultSuffix, QStringLiteral("qvr"));
+        QCOMPARE(f.dialogs.fileRequests.first().filter, QStringLiteral("Quivora files (*.qvr)"));
+        QCOMPARE(f.dialogs.fileRequests.first().folder, f.workFolder());
+        QCOMPARE(w->doc().documentPath, f.docPath("named.qvr"));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - named"));
+        QVERIFY(!w->doc().untitled && !w->doc().documentChanged);
+        QCOMPARE(readFile(f.docPath("named.qvr")), readFile(f.master()));
+        QCOMPARE(ReadRecentFiles().first(), f.docPath("named.qvr"));
+
+        // Save As onto an existing completed name asks again; No changes nothing.
+        f.dialogs.fileAnswers.enqueue(f.docPath("named"));
+        f.dialogs.answers.enqueue(MsgButton::No);
+        w->FileSaveAs1Execute();
+        QCOMPARE(f.dialogs.shown.last().text,
+                 QDir::toNativeSeparators(f.docPath("named.qvr")) + QStringLiteral(" already exists.\nDo you want to replace it?"));
+        QVERIFY(w->doc().saveCancelled);
+    }
+
+    void failedSaveIsShownAndKeepsEverything()
+    {
+        Fixture f;
+        TfrmTree *w = f.start();
+        f.type(QStringLiteral("precious"));
+        Q_EMIT w->File1->aboutToShow();
+        // A target folder that cannot exist: its parent is a regular file.
+        writeFile(f.docPath("file"), "x");
+        const QString target = f.docPath("file/doc.qvr");
+        f.dialogs.fileAnswers.enqueue(target);
+        w->FileSaveAs1Execute();
+        QVERIFY(f.dialogs.shown.last().text.startsWith(
+            QStringLiteral("Quivora cannot save the document to ") + QDir::toNativeSeparators(target)));
+        QVERIFY(w->doc().untitled && w->doc().documentChanged);
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - New File"));
+        QCOMPARE(ReadRecentFiles(), QStringList(4, QString()));
+
+        // A failed save inside the question counts as Cancel: nothing is lost.
+        f.dialogs.answers.enqueue(MsgButton::Yes);
+        f.dialogs.fileAnswers.enqueue(target);
+        w->FileNew1Execute();
+        QVERIFY(readFile(f.master()).contains("precious"));
+        QVERIFY(w->doc().documentChanged);
+    }
+
+    void saveUnchangedWritesNothing()
+    {
+        Fixture f;
+        writeFile(f.docPath("doc.qvr"), sampleDocument());
+        TfrmTree *w = f.start({f.docPath("doc.qvr")});
+        QFile::remove(f.docPath("doc.qvr"));
+        w->FileSave1Execute();
+        QVERIFY(!QFile::exists(f.docPath("doc.qvr")));
+    }
+
+    void recentFiles_data()
+    {
+        QTest::addColumn<QStringList>("before");
+        QTest::addColumn<QString>("opened");
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<bool>("changed");
+        QTest::newRow("first stays first") << QStringList{"a", "b", "", ""} << "a" << QStringList{"a", "b", "", ""} << false;
+        QTest::newRow("third moves to top") << QStringList{"a", "b", "c", "d"} << "c" << QStringList{"c", "a", "b", "d"} << true;
+        QTest::newRow("fifth drops the fourth") << QStringList{"a", "b", "c", "d"} << "e" << QStringList{"e", "a", "b", "c"} << true;
+        QTest::newRow("empty slots close up") << QStringList{"", "b", "", "d"} << "e" << QStringList{"e", "b", "d", ""} << true;
+        QTest::newRow("case counts") << QStringList{"a", "", "", ""} << "A" << QStringList{"A", "a", "", ""} << true;
+        QTest::newRow("empty path changes nothing") << QStringList{"a", "", "", ""} << "" << QStringList{"a", "", "", ""} << false;
+    }
+    void recentFiles()
+    {
+        QFETCH(QStringList, before);
+        QFETCH(QString, opened);
+        QFETCH(QStringList, after);
+        QFETCH(bool, changed);
+        isolateSettings(QDir::tempPath() + QStringLiteral("/quivora-recent-test"));
+        for (int i = 0; i < 4; ++i)
+            SetRegistryValue(QStringLiteral("\\Files"), QStringLiteral("RecentFile%1").arg(i + 1), before[i]);
+        bool didChange = true;
+        AddRecentFile(opened, &didChange);
+        QCOMPARE(didChange, changed);
+        QCOMPARE(ReadRecentFiles(), after);
+    }
+
+    void recentMenu()
+    {
+        Fixture f;
+        TfrmTree *w = f.start();
+        QVERIFY(!w->mnuSep8->isVisible());
+        w->ShowRecentFiles({"/x/R&D.qvr", "", "/y/b.qvr", ""});
+        QCOMPARE(w->mnuMRU[0]->text(), QStringLiteral("&1 /x/R&&D.qvr"));
+        QCOMPARE(w->mnuMRU[2]->text(), QStringLiteral("&3 /y/b.qvr"));
+        QVERIFY(w->mnuMRU[0]->isVisible() && !w->mnuMRU[1]->isVisible() && w->mnuMRU[2]->isEnabled());
+        QVERIFY(w->mnuSep8->isVisible());
+    }
+
+    void failedRecentEntryStaysListed()
+    {
+        Fixture f;
+        SetRegistryValue(QStringLiteral("\\Files"), QStringLiteral("RecentFile1"), f.docPath("gone.qvr"));
+        TfrmTree *w = f.start();
+        w->mnuMRU[0]->trigger();
+        QCOMPARE(f.dialogs.texts(), QStringList{"Quivora cannot open the document. (gone)"});
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - New File"));
+        QVERIFY(w->editor()->isEnabled());
+        QCOMPARE(ReadRecentFiles().first(), f.docPath("gone.qvr"));
+    }
+
+    void fileMenu()
+    {
+        Fixture f;
+        TfrmTree *w = f.start();
+        struct Row { QAction *action; const char *caption, *tip, *status; QKeySequence key; };
+        const Row rows[] = {
+            {w->FileNew1, "&New", "New", "Create a new file", QKeySequence(Qt::CTRL | Qt::Key_N)},
+            {w->FileOpen1, "&Open", "Open", "Open a file", QKeySequence(Qt::CTRL | Qt::Key_O)},
+            {w->FileSave1, "&Save", "Save", "Save current file", QKeySequence(Qt::CTRL | Qt::Key_S)},
+            {w->FileSaveAs1, "Save &As...", "Save As", "Save current file with different name", {}},
+            {w->FileExit1, "E&xit", "Exit", "Exit application", {}},
+            {w->HelpAbout1, "&About...", "About", "Displays program information, version number, and copyright", {}},
+        };
+        for (const Row &r : rows) {
+            QCOMPARE(r.action->text(), QString::fromLatin1(r.caption));
+            QCOMPARE(r.action->toolTip(), QString::fromLatin1(r.tip));
+            QCOMPARE(r.action->statusTip(), QString::fromLatin1(r.status));
+            QCOMPARE(r.action->shortcut(), r.key);
+        }
+        QCOMPARE(w->File1->title(), QStringLiteral("&File"));
+        QCOMPARE(w->File1->statusTip(), QStringLiteral("File related commands"));
+        QStringList entries;
+        for (QAction *a : w->Help1->actions())
+            entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
+        QCOMPARE(entries, (QStringList{"How to &use Quivora", "-", "&About..."}));
+    }
+};
+
+QTEST_MAIN(TestFileCommands)
+#include "tst_filecommands.moc"
