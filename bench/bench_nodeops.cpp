@@ -137,45 +137,6 @@ void BM_MasterSave(benchmark::State &state)
     }
 }
 
-void BM_SaveViaBytes(benchmark::State &state)
-{
-    Fixture &f = fixture();
-    for (auto _ : state) {
-        if (!atomicWrite(f.doc.masterPath(), f.doc.master.toBytes()))
-            state.SkipWithError("save failed");
-    }
-}
-
-class Staged : public QIODevice
-{
-public:
-    explicit Staged(QIODevice *to) : m_to(to) { open(WriteOnly); m_buf.reserve(1 << 20); }
-    bool finish() { bool ok = m_buf.isEmpty() || m_to->write(m_buf) == m_buf.size(); m_buf.clear(); return ok; }
-protected:
-    qint64 readData(char *, qint64) override { return -1; }
-    qint64 writeData(const char *d, qint64 n) override
-    {
-        if (m_buf.size() + n > (1 << 20)) { if (!finish()) return -1; }
-        if (n >= (1 << 20)) return m_to->write(d, n);
-        m_buf.append(d, n);
-        return n;
-    }
-private:
-    QIODevice *m_to; QByteArray m_buf;
-};
-
-void BM_SaveStaged(benchmark::State &state)
-{
-    Fixture &f = fixture();
-    for (auto _ : state) {
-        QSaveFile file(f.doc.masterPath());
-        file.open(QIODevice::WriteOnly | QIODevice::Unbuffered);
-        Staged st(&file);
-        bool ok = f.doc.master.writeTo(&st) && st.finish() && file.flush() && file.commit();
-        if (!ok) state.SkipWithError("save failed");
-    }
-}
-
 void BM_AutoCheck(benchmark::State &state)
 {
     Fixture &f = fixture();
@@ -219,8 +180,6 @@ void BM_AddItemAndCheck(benchmark::State &state) { addItems(state, true); }
 BENCHMARK(BM_AtomicWriteBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_SaveItemText2K)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_MasterSave)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
-BENCHMARK(BM_SaveViaBytes)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
-BENCHMARK(BM_SaveStaged)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_AutoCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_AddItem)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1000);
 BENCHMARK(BM_AddItemAndCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(200);

@@ -1,17 +1,40 @@
 #include "QvrCommands.h"
 
 #include "QvrDocument.h"
+#include "QvrExport.h"
+#include "QvrItemText.h"
 #include "store/Integrity.h"
 #include "store/NodeTree.h"
+#include "store/TreeFormat.h"
 
+#include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QTextStream>
+#include <QTreeWidget>
+#include <cstdio>
 
 namespace {
 
 constexpr int ExitPassed = 0;
 constexpr int ExitCheckFailed = 1;
-constexpr int ExitCannotOpen = 2;
+constexpr int ExitCannotOpen = 2; // also: cannot write, wrong usage
+constexpr int ExitNoItem = 3;
+
+const QCommandLineOption &toOption()
+{
+    static const QCommandLineOption o(QStringLiteral("to"),
+                                      QStringLiteral("export: the folder to write into."),
+                                      QStringLiteral("DIR"));
+    return o;
+}
+
+const QCommandLineOption &formatOption()
+{
+    static const QCommandLineOption o(QStringLiteral("format"),
+                                      QStringLiteral("cat, export: txt (default), rtf or html."),
+                                      QStringLiteral("FORMAT"), QStringLiteral("txt"));
+    return o;
+}
 
 QTextStream &out()
 {
@@ -38,6 +61,94 @@ int cannotOpen(const QString &file, const QString &why)
     return ExitCannotOpen;
 }
 
+// Loading reports of a document that opened all the same; the command goes on.
+void warnLoadMessages(const QString &file, const QvrDocument &d)
+{
+    for (const QString &m : std::as_const(d.loadMessages))
+        err() << "qvr: " << file << ": " << plain(m) << Qt::endl;
+}
+
+int usage(const QCommandLineParser &parser, const QString &why)
+{
+    err() << "qvr: " << why << Qt::endl << parser.helpText();
+    return ExitCannotOpen;
+}
+
+// The node whose key is `spec` (seven digits) or whose path is `spec`; names
+// may hold "\", so several nodes can share a path: the first in tree order wins.
+QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &spec)
+{
+    QTreeWidgetItem *found = nullptr;
+    int key = 0;
+    if (spec.size() == 7 && ParseKeyField(QByteArrayView(spec.toLatin1()), &key)) {
+        ForEachNode(tree, [&](QTreeWidgetItem *node) {
+            if (NodeKey(node) != key)
+                return true;
+            found = node;
+            return false;
+        });
+        return found;
+    }
+    ForEachNode(tree, [&](QTreeWidgetItem *node) {
+        if (NodePath(node) != spec)
+            return true;
+        found = node;
+        return false;
+    });
+    return found;
+}
+
+int cat(const QString &file, const QString &spec, TextFormat format)
+{
+    QvrDocument d;
+    QString error;
+    if (!d.open(file, &error))
+        return cannotOpen(file, error);
+    warnLoadMessages(file, d);
+    QTreeWidgetItem *node = findNode(&d.tree, spec);
+    if (!node) {
+        err() << "qvr: " << file << ": no node " << spec << Qt::endl;
+        return ExitNoItem;
+    }
+    if (!IsItem(node)) {
+        err() << "qvr: " << file << ": " << spec << " is not an item" << Qt::endl;
+        return ExitNoItem;
+    }
+    const QByteArray bytes = ItemTextBytes(d.doc.master, NodeKey(node), format);
+    // Bytes as they are: the text stream would re-encode the RTF.
+    if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
+        || std::fflush(stdout) != 0) {
+        err() << "qvr: cannot write the output" << Qt::endl;
+        return ExitCannotOpen;
+    }
+    return ExitPassed;
+}
+
+int exportItems(const QString &file, const QString &dir, TextFormat format)
+{
+    QvrDocument d;
+    QString error;
+    if (!d.open(file, &error))
+        return cannotOpen(file, error);
+    warnLoadMessages(file, d);
+    // Big documents take a while: a line at every tenth of the way.
+    constexpr qsizetype ProgressFrom = 1000;
+    const auto progress = [](qsizetype done, qsizetype total) {
+        if (total <= ProgressFrom)
+            return;
+        if (done * 10 / total != (done - 1) * 10 / total)
+            err() << "exporting: " << done << " of " << total << " items" << Qt::endl;
+    };
+    ExportResult result;
+    if (!ExportDocument(d, dir, format, progress, &result)) {
+        err() << "qvr: " << result.failedPath << ": cannot write (" << result.error << ")"
+              << Qt::endl;
+        return ExitCannotOpen;
+    }
+    out() << "items: " << result.items << Qt::endl << "folders: " << result.folders << Qt::endl;
+    return ExitPassed;
+}
+
 int check(const QString &file)
 {
     QvrDocument d;
@@ -60,8 +171,7 @@ int tree(const QString &file)
     QString error;
     if (!d.open(file, &error))
         return cannotOpen(file, error);
-    for (const QString &m : std::as_const(d.loadMessages))
-        err() << "qvr: " << file << ": " << plain(m) << Qt::endl;
+    warnLoadMessages(file, d);
     out().setEncoding(QStringConverter::Utf8);
     ForEachNode(&d.tree, [](QTreeWidgetItem *node) {
         out() << NodePath(node) << '\n';
@@ -73,8 +183,10 @@ int tree(const QString &file)
 
 } // namespace
 
-void AddCommandOptions(QCommandLineParser &)
+void AddCommandOptions(QCommandLineParser &parser)
 {
+    parser.addOption(toOption());
+    parser.addOption(formatOption());
 }
 
 int RunCommand(const QCommandLineParser &parser)
@@ -90,6 +202,21 @@ int RunCommand(const QCommandLineParser &parser)
         return check(file);
     if (command == QLatin1String("tree"))
         return tree(file);
+    if (command == QLatin1String("cat") || command == QLatin1String("export")) {
+        const QString formatName = parser.value(formatOption());
+        const std::optional<TextFormat> format = ParseTextFormat(formatName);
+        if (!format)
+            return usage(parser, QStringLiteral("unknown format '") + formatName
+                                     + QStringLiteral("' (txt, rtf or html)"));
+        if (command == QLatin1String("cat")) {
+            if (args.size() != 3)
+                return usage(parser, QStringLiteral("cat needs FILE and PATH"));
+            return cat(file, args[2], *format);
+        }
+        if (args.size() != 2 || !parser.isSet(toOption()) || parser.value(toOption()).isEmpty())
+            return usage(parser, QStringLiteral("export needs FILE and --to DIR"));
+        return exportItems(file, parser.value(toOption()), *format);
+    }
     err() << "qvr: unknown command '" << command << "'" << Qt::endl << parser.helpText();
     return ExitCannotOpen;
 }

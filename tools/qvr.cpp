@@ -3,9 +3,21 @@
 
 #include <QApplication>
 #include <QCommandLineParser>
+#include <cstdio>
+
+namespace {
+// Qt's own start-up chatter (a missing runtime folder and the like) is not
+// for scripts reading our stderr.
+void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &message)
+{
+    if (type == QtFatalMsg || type == QtCriticalMsg)
+        fprintf(stderr, "%s\n", qPrintable(message));
+}
+} // namespace
 
 int main(int argc, char *argv[])
 {
+    qInstallMessageHandler(quietHandler);
     // No display is needed: the explorer tree is never shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");
     QApplication app(argc, argv);
@@ -14,13 +26,43 @@ int main(int argc, char *argv[])
 
     QCommandLineParser parser;
     parser.setApplicationDescription(QStringLiteral(
-        "Quivora tree files for scripts.\n\n"
+        "Quivora tree files for scripts. FILE is only read, never written.\n"
+        "\n"
         "  qvr check FILE   load FILE as Quivora does and run the integrity check\n"
         "                   (exit 0: passes, 1: loads but fails the check, 2: cannot be opened)\n"
-        "  qvr tree FILE    print the node path of every node in tree order"));
+        "  qvr tree FILE    print the node path of every node in tree order\n"
+        "  qvr cat FILE PATH [--format txt|rtf|html]\n"
+        "                   print the text of the item at PATH, a node path as 'qvr tree'\n"
+        "                   prints it or a seven-digit node key; when names holding \"\\\"\n"
+        "                   make several nodes share a path, the first in tree order wins\n"
+        "                   (exit 3: no such node, or the node is not an item)\n"
+        "  qvr export FILE --to DIR [--format txt|rtf|html]\n"
+        "                   write every item's text as one file per item: items under the\n"
+        "                   root go into DIR itself (made when missing), each branch becomes\n"
+        "                   a folder of its name, each item a file of its name with the\n"
+        "                   extension .txt, .rtf or .html; files of the same names already\n"
+        "                   there are overwritten. A progress line goes to stderr at every\n"
+        "                   tenth when there are more than 1000 items.\n"
+        "\n"
+        "Formats: txt is plain text in UTF-8 with LF line ends, every paragraph ending\n"
+        "with one (pictures left out); rtf is the item's text read and written again by\n"
+        "Quivora's RTF writer; html is the HTML of the editor's document. An item that\n"
+        "has no text gives an empty txt and an empty rtf or html document.\n"
+        "\n"
+        "File names: the characters / \\ : * ? \" < > | and control characters become \"_\",\n"
+        "trailing dots and blanks are dropped, device names such as CON or LPT1 get a\n"
+        "leading \"_\", an empty name becomes \"_\", long names are cut short. Names that\n"
+        "meet in one folder, letter case aside, are numbered: \"name (2).txt\".\n"
+        "\n"
+        "Exit codes: 0 done; 1 the check failed (check); 2 FILE cannot be opened, DIR or\n"
+        "the output cannot be written, or the command line is wrong; 3 (cat) no such\n"
+        "node or not an item. Reports of a document that loads all the same (a failed\n"
+        "check) go to stderr, and tree, cat and export go on."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check or tree"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, tree, cat or export"));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a tree file"));
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("cat: node path or key"),
+                                 QStringLiteral("[PATH]"));
     AddCommandOptions(parser);
     parser.process(app);
     return RunCommand(parser);

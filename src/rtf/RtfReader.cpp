@@ -3,6 +3,7 @@
 #include "rtf/CodePage.h"
 #include "rtf/Rtf.h"
 #include "rtf/RtfKeywords.h"
+#include "rtf/RtfPicture.h"
 
 #include <QColor>
 #include <QFont>
@@ -747,19 +748,8 @@ private:
         };
         const double w = twips(pict.wgoal, pict.picw, image.width(), pict.scalex);
         const double h = twips(pict.hgoal, pict.pich, image.height(), pict.scaley);
-        if (!shown) {
-            // Stands in for a picture we cannot draw; its bytes stay in the format.
-            image = QImage(int(std::min(w, 1024.0)), int(std::min(h, 1024.0)), QImage::Format_RGB32);
-            image.fill(QColor(0xE0, 0xE0, 0xE0));
-            for (int x = 0; x < image.width(); ++x) {
-                image.setPixel(x, 0, 0xFF808080);
-                image.setPixel(x, image.height() - 1, 0xFF808080);
-            }
-            for (int y = 0; y < image.height(); ++y) {
-                image.setPixel(0, y, 0xFF808080);
-                image.setPixel(image.width() - 1, y, 0xFF808080);
-            }
-        }
+        if (!shown)
+            image = placeholderImage(w, h); // its bytes stay in the format below
         const QString name = QStringLiteral("rtfpict:%1").arg(++m_pictCount);
         m_doc->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
         QTextImageFormat f;

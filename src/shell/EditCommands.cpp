@@ -2,6 +2,7 @@
 #include "shell/MainWindow.h"
 
 #include "shell/RichEdit.h"
+#include "shell/ToolIcons.h"
 
 #include <QAction>
 #include <QActionGroup>
@@ -45,9 +46,9 @@ void TfrmTree::CreateEditAndFormatMenus()
                                QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
     EditPaste1 = makeEditAction(this, "EditPaste1", QStringLiteral("&Paste      Ctrl+V"),
                                 QStringLiteral("Paste|Inserts Clipboard contents"));
-    EditCut1->setIcon(style()->standardIcon(QStyle::SP_DialogDiscardButton));
-    EditCopy1->setIcon(style()->standardIcon(QStyle::SP_FileDialogDetailedView));
-    EditPaste1->setIcon(style()->standardIcon(QStyle::SP_DialogApplyButton));
+    EditCut1->setIcon(MakeToolIcon(ToolIcon::Cut));
+    EditCopy1->setIcon(MakeToolIcon(ToolIcon::Copy));
+    EditPaste1->setIcon(MakeToolIcon(ToolIcon::Paste));
     connect(EditCut1, &QAction::triggered, this, [] { onFocused("cut"); });
     connect(EditCopy1, &QAction::triggered, this, [] { onFocused("copy"); });
     connect(EditPaste1, &QAction::triggered, this, [] { onFocused("paste"); });
@@ -63,15 +64,15 @@ void TfrmTree::CreateEditAndFormatMenus()
                                  QStringLiteral("Center|Center between margins"), QKeySequence(Qt::CTRL | Qt::Key_E));
     AlignRight = makeEditAction(this, "AlignRight", QStringLiteral("AlignRight"),
                                 QStringLiteral("Align Right|Align to right margin"), QKeySequence(Qt::CTRL | Qt::Key_R));
-    Fonts->setIcon(style()->standardIcon(QStyle::SP_FileDialogContentsView));
+    Fonts->setIcon(MakeToolIcon(ToolIcon::Font));
     auto *alignments = new QActionGroup(this);
     for (QAction *a : {AlignLeft, AlignCenter, AlignRight}) {
         a->setCheckable(true);
         alignments->addAction(a);
     }
-    AlignLeft->setIcon(style()->standardIcon(QStyle::SP_ArrowLeft));
-    AlignCenter->setIcon(style()->standardIcon(QStyle::SP_ArrowUp));
-    AlignRight->setIcon(style()->standardIcon(QStyle::SP_ArrowRight));
+    AlignLeft->setIcon(MakeToolIcon(ToolIcon::AlignLeft));
+    AlignCenter->setIcon(MakeToolIcon(ToolIcon::AlignCenter));
+    AlignRight->setIcon(MakeToolIcon(ToolIcon::AlignRight));
     connect(Fonts, &QAction::triggered, this, [this] {
         bool ok = false;
         const QFont font = QFontDialog::getFont(&ok, txtEdit->currentCharFormat().font(), this);

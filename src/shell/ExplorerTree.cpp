@@ -80,7 +80,7 @@ void ExplorerTree::keyPressEvent(QKeyEvent *event)
 
 bool ExplorerTree::fromMyself(const QDropEvent *event) const
 {
-    return event->source() == this;
+    return (dragSource ? dragSource(event) : event->source()) == this;
 }
 
 void ExplorerTree::dragEnterEvent(QDragEnterEvent *event)
@@ -130,6 +130,15 @@ void ExplorerTree::dropEvent(QDropEvent *event)
     event->accept();
     if (QTreeWidgetItem *target = itemAt(event->position().toPoint()))
         Q_EMIT nodeDropped(target);
+}
+
+void ExplorerTree::startDrag(Qt::DropActions supportedActions)
+{
+    QTreeWidget::startDrag(supportedActions);
+    // The drag is over, dropped or cancelled: a cancel need not pass through
+    // dragLeaveEvent, and the scrolling must not outlive it.
+    m_timer->stop();
+    m_scrollZone = 2;
 }
 
 void ExplorerTree::scrollOneLine()

@@ -20,6 +20,9 @@ public:
     std::function<bool(QTreeWidgetItem *)> canEdit;
     // Asked when an in-place edit ends with a new text; true applies it.
     std::function<bool(QTreeWidgetItem *, const QString &)> commitEdit;
+    // Where a hovering drag comes from; unset: the drag manager's answer.
+    // Headless platforms run no drags, so tests stand in for the source.
+    std::function<const QObject *(const QDropEvent *)> dragSource;
 
     // Starts editing the node's caption in place (the Rename command).
     void startRename(QTreeWidgetItem *node);
@@ -39,6 +42,7 @@ protected:
     void dragMoveEvent(QDragMoveEvent *event) override;
     void dragLeaveEvent(QDragLeaveEvent *event) override;
     void dropEvent(QDropEvent *event) override;
+    void startDrag(Qt::DropActions supportedActions) override;
 
 private:
     void scrollOneLine();

@@ -4,6 +4,7 @@
 
 #include "settings/Product.h"
 #include "shell/RichEdit.h"
+#include "shell/ToolIcons.h"
 
 #include <QAction>
 #include <QMenuBar>
@@ -65,6 +66,9 @@ void TfrmTree::CreateActions()
                                QStringLiteral("Print Preview|Print Preview"));
     FindInItem1 = makeAction(this, "FindInItem1", QStringLiteral("Find"),
                              QStringLiteral("Find|Find in current item"), QKeySequence(Qt::CTRL | Qt::Key_F));
+    PrintItem1->setIcon(MakeToolIcon(ToolIcon::Print));
+    PrintPreview1->setIcon(MakeToolIcon(ToolIcon::Preview));
+    FindInItem1->setIcon(MakeToolIcon(ToolIcon::Find));
     for (QAction *a : {PrintItem1, PrintPreview1, FindInItem1})
         a->setEnabled(false);
 

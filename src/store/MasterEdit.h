@@ -3,13 +3,25 @@
 #include "store/Messages.h"
 #include "store/NodeOps.h"
 
+#include <optional>
+
 // One change to the master file: remembers the content before the change
-// (a cheap shared copy) and writes after it. A failed write puts the content
-// back, so memory keeps matching the file, which the atomic write left whole.
+// and writes after it. A failed write puts the content back, so memory keeps
+// matching the file, which the atomic write left whole.
 class MasterEdit
 {
 public:
-    explicit MasterEdit(DocState &doc) : m_doc(doc), m_before(doc.master) {}
+    enum class Undo {
+        Snapshot, // keep a shared copy of the content (cheap until changed)
+        Reload,   // keep nothing; read the file again on failure. For changes
+                  // whose memory-only leftovers are harmless (new item text).
+    };
+
+    explicit MasterEdit(DocState &doc, Undo undo = Undo::Snapshot) : m_doc(doc)
+    {
+        if (undo == Undo::Snapshot)
+            m_before.emplace(doc.master);
+    }
 
     // Writes the changed content. On failure restores the old content, tells
     // the user (`message` builds the text from path and reason) and answers false.
@@ -18,7 +30,10 @@ public:
         QString error;
         if (m_doc.master.save(&error))
             return true;
-        m_doc.master = m_before;
+        if (m_before)
+            m_doc.master = *m_before;
+        else
+            m_doc.master.load();
         if (m_doc.ui)
             m_doc.ui->showMessage(message(m_doc.masterPath(), error));
         return false;
@@ -26,7 +41,7 @@ public:
 
 private:
     DocState &m_doc;
-    const MasterFile m_before;
+    std::optional<MasterFile> m_before;
 };
 
 // A plain message box, when there is anyone to show it to.

@@ -332,18 +332,98 @@ QList<QByteArray> MasterFile::allLines() const
     return SplitLines(toBytes());
 }
 
+namespace {
+
+// Feeds the chunks of the content to an unbuffered file in few large writes.
+// Most of a file is usually the bytes read, unchanged: a chunk that equals
+// the bytes following the current run of the buffer read extends that run,
+// which is then written straight from the buffer. Other chunks are gathered
+// in a staging buffer. Thousands of small writes would cost the disk far
+// more than the same bytes in a few big ones.
+class ChunkWriter
+{
+public:
+    ChunkWriter(QIODevice *out, const QByteArray &raw)
+        : m_out(out), m_rawBegin(raw.constData()), m_rawEnd(raw.constData() + raw.size())
+    {
+    }
+
+    bool add(QByteArrayView chunk)
+    {
+        if (chunk.isEmpty())
+            return true;
+        if (m_runEnd && chunk.size() <= m_rawEnd - m_runEnd
+            && (chunk.data() == m_runEnd || std::memcmp(chunk.data(), m_runEnd, chunk.size()) == 0)) {
+            m_runEnd += chunk.size();
+            return true;
+        }
+        if (chunk.data() >= m_rawBegin && chunk.data() + chunk.size() <= m_rawEnd) {
+            if (!flush())
+                return false;
+            m_runBegin = chunk.data();
+            m_runEnd = chunk.data() + chunk.size();
+            return true;
+        }
+        if (!flushRun())
+            return false;
+        if (m_stage.size() + chunk.size() > StageSize && !flushStage())
+            return false;
+        if (chunk.size() >= StageSize)
+            return put(chunk);
+        if (m_stage.capacity() < StageSize)
+            m_stage.reserve(StageSize);
+        m_stage += chunk;
+        return true;
+    }
+
+    bool flush() { return flushRun() && flushStage(); }
+
+private:
+    static constexpr qsizetype StageSize = 1 << 20;
+
+    bool put(QByteArrayView bytes)
+    {
+        return bytes.isEmpty() || m_out->write(bytes.data(), bytes.size()) == bytes.size();
+    }
+    bool flushRun()
+    {
+        if (!m_runEnd)
+            return true;
+        const bool ok = put(QByteArrayView(m_runBegin, m_runEnd - m_runBegin));
+        m_runBegin = m_runEnd = nullptr;
+        return ok;
+    }
+    bool flushStage()
+    {
+        const bool ok = put(m_stage);
+        m_stage.truncate(0);
+        return ok;
+    }
+
+    QIODevice *m_out;
+    const char *m_rawBegin;
+    const char *m_rawEnd;
+    const char *m_runBegin = nullptr;
+    const char *m_runEnd = nullptr;
+    QByteArray m_stage;
+};
+
+} // namespace
+
 bool MasterFile::save(QString *error) const
 {
     QSaveFile f(m_path);
-    if (!f.open(QIODevice::WriteOnly)) {
+    if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;
     }
-    // A write the disk cuts short (full disk, size limit) only shows when the
-    // buffer is flushed, and commit() lets it pass: flush and check first.
+    ChunkWriter writer(&f, m_raw);
+    // A write the disk cuts short (full disk, size limit) returns a short
+    // count without an error of its own, and commit() would let it pass.
     errno = 0;
-    if (!writeTo(&f) || !f.flush()) {
+    if (!forEachChunk([&writer](QByteArrayView chunk) { return writer.add(chunk); }) || !writer.flush()
+        || !f.flush()) {
         const int cause = errno;
         if (error)
             *error = cause != 0 && f.errorString() == QStringLiteral("Unknown error")

@@ -1,0 +1,84 @@
+#include "shell/ToolIcons.h"
+
+#include <QPainter>
+#include <QPainterPath>
+#include <QPixmap>
+
+namespace {
+
+void drawAlign(QPainter &p, int mode)
+{
+    const int widths[] = {14, 9, 12, 7};
+    for (int i = 0; i < 4; ++i) {
+        const int w = widths[i];
+        const int x = mode == 0 ? 1 : mode == 1 ? (16 - w) / 2 : 15 - w;
+        p.drawLine(x, 3 + i * 3, x + w, 3 + i * 3);
+    }
+}
+
+void drawPage(QPainter &p, const QRect &r)
+{
+    p.setBrush(Qt::white);
+    p.drawRect(r);
+    p.setBrush(Qt::NoBrush);
+}
+
+} // namespace
+
+QIcon MakeToolIcon(ToolIcon kind)
+{
+    QPixmap pm(16, 16);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(QColor(40, 40, 40), 1.2));
+    switch (kind) {
+    case ToolIcon::Cut:
+        p.drawEllipse(QPointF(4, 12), 2.5, 2.5);
+        p.drawEllipse(QPointF(12, 12), 2.5, 2.5);
+        p.drawLine(QPointF(5.5, 10), QPointF(11, 1));
+        p.drawLine(QPointF(10.5, 10), QPointF(5, 1));
+        break;
+    case ToolIcon::Copy:
+        drawPage(p, QRect(1, 1, 9, 11));
+        drawPage(p, QRect(6, 4, 9, 11));
+        break;
+    case ToolIcon::Paste:
+        p.setBrush(QColor(200, 160, 90));
+        p.drawRoundedRect(QRectF(2, 2, 12, 13), 1.5, 1.5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 5, 8, 8));
+        p.setBrush(QColor(120, 120, 120));
+        p.drawRect(QRectF(5, 1, 6, 3));
+        break;
+    case ToolIcon::Font: {
+        QFont f = p.font();
+        f.setPixelSize(14);
+        f.setBold(true);
+        p.setFont(f);
+        p.setPen(QColor(20, 20, 120));
+        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("A"));
+        break;
+    }
+    case ToolIcon::AlignLeft: drawAlign(p, 0); break;
+    case ToolIcon::AlignCenter: drawAlign(p, 1); break;
+    case ToolIcon::AlignRight: drawAlign(p, 2); break;
+    case ToolIcon::Print:
+        drawPage(p, QRect(4, 1, 8, 6));
+        p.setBrush(QColor(150, 150, 150));
+        p.drawRoundedRect(QRectF(1, 6, 14, 6), 1, 1);
+        drawPage(p, QRect(4, 10, 8, 5));
+        break;
+    case ToolIcon::Preview:
+        drawPage(p, QRect(2, 1, 10, 13));
+        p.drawEllipse(QPointF(10, 10), 3, 3);
+        p.drawLine(QPointF(12, 12), QPointF(15, 15));
+        break;
+    case ToolIcon::Find:
+        p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
+        p.setPen(QPen(QColor(40, 40, 40), 2.2));
+        p.drawLine(QPointF(10, 10), QPointF(15, 15));
+        break;
+    }
+    return QIcon(pm);
+}

@@ -1,0 +1,6 @@
+#pragma once
+#include <QIcon>
+
+// Small tool-bar pictures drawn in code, so the program needs no icon theme.
+enum class ToolIcon { Cut, Copy, Paste, Font, AlignLeft, AlignCenter, AlignRight, Print, Preview, Find };
+QIcon MakeToolIcon(ToolIcon kind);
