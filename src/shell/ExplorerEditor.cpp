@@ -26,10 +26,9 @@ void TfrmTree::ConnectExplorerAndEditor()
     connect(txtEdit, &QTextEdit::textChanged, this, &TfrmTree::txtEditChange);
     txtEdit->installEventFilter(this);
 
-    explorer->canEdit = [this](QTreeWidgetItem *node) {
-        // The root keeps its name.
-        return m_doc.activated && !m_doc.busy && !IsRoot(node);
-    };
+    // The root keeps its name; every other node may be renamed, also right
+    // after it was added (while the add still holds Busy).
+    explorer->canEdit = [](QTreeWidgetItem *node) { return !IsRoot(node); };
     explorer->commitEdit = [this](QTreeWidgetItem *node, const QString &text) {
         return RenameNode(tvwTree, node, text, m_doc,
                           [this](const QString &path) { sbPath->setText(path); });

@@ -2,6 +2,7 @@
 
 #include <QDragMoveEvent>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QStyledItemDelegate>
 #include <QTimer>
@@ -13,6 +14,14 @@ class RenameDelegate : public QStyledItemDelegate
 {
 public:
     explicit RenameDelegate(ExplorerTree *tree) : QStyledItemDelegate(tree), m_tree(tree) {}
+
+    void setEditorData(QWidget *editor, const QModelIndex &index) const override
+    {
+        QStyledItemDelegate::setEditorData(editor, index);
+        // Typing replaces the whole name, as in any label editor.
+        if (auto *line = qobject_cast<QLineEdit *>(editor))
+            line->selectAll();
+    }
 
     void setModelData(QWidget *editor, QAbstractItemModel *model,
                       const QModelIndex &index) const override
