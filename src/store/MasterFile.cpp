@@ -45,6 +45,23 @@ bool equalsEnd(QByteArrayView line)
     return line == QByteArrayView(EndLine);
 }
 
+// The lines from `start` to `end` as stored: a view into the bytes read when
+// every line already ends CR LF, else a copy with CR LF line ends.
+QByteArray storedLines(const char *start, const char *end, bool allCrLf)
+{
+    if (allCrLf)
+        return QByteArray::fromRawData(start, end - start);
+    QByteArray out;
+    LineCursor sub{start, start, end};
+    QByteArrayView l;
+    bool c;
+    while (sub.next(&l, &c)) {
+        out += l;
+        out += "\r\n";
+    }
+    return out;
+}
+
 } // namespace
 
 bool MasterFile::existsOnDisk() const
@@ -109,17 +126,7 @@ void MasterFile::setContent(const QByteArray &bytes)
         if (!runStart)
             return;
         Segment seg;
-        if (runClean) {
-            seg.body = QByteArray::fromRawData(runStart, upTo - runStart);
-        } else {
-            LineCursor sub{runStart, runStart, upTo};
-            QByteArrayView l;
-            bool c;
-            while (sub.next(&l, &c)) {
-                seg.body += l;
-                seg.body += "\r\n";
-            }
-        }
+        seg.body = storedLines(runStart, upTo, runClean);
         m_segments.append(seg);
         runStart = nullptr;
         runClean = true;
@@ -153,17 +160,7 @@ void MasterFile::setContent(const QByteArray &bytes)
             }
             clean = clean && crlf;
         }
-        if (clean) {
-            seg.body = QByteArray::fromRawData(bodyStart, bodyEnd - bodyStart);
-        } else {
-            LineCursor sub{bodyStart, bodyStart, bodyEnd};
-            QByteArrayView l;
-            bool c;
-            while (sub.next(&l, &c)) {
-                seg.body += l;
-                seg.body += "\r\n";
-            }
-        }
+        seg.body = storedLines(bodyStart, bodyEnd, clean);
         m_segments.append(seg);
         indexBlock(m_segments.size() - 1);
     }
