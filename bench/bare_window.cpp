@@ -2,6 +2,8 @@
 // that reads the same file, lists its node lines in the tree, shows itself
 // and quits once idle.
 #include <QApplication>
+#include <QDateTime>
+#include <cstdio>
 #include <QFile>
 #include <QHBoxLayout>
 #include <QList>
@@ -46,6 +48,10 @@ int main(int argc, char *argv[])
     }
     window.resize(626, 461);
     window.show();
-    QTimer::singleShot(0, &app, &QApplication::quit);
+    QTimer::singleShot(0, &app, [&app] {
+        std::printf("idle-at %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()) * 1000000LL);
+        std::fflush(stdout);
+        app.quit();
+    });
     return app.exec();
 }

@@ -19,6 +19,7 @@ bool QvrDocument::open(const QString &path, QString *error)
     doc.workFolder = m_work.path() + QLatin1Char('/');
     doc.master.setPath(m_work.filePath(MasterFileName(0)));
     doc.ui = &messages;
+    doc.expandOnLoad = false; // nothing is shown
     doc.progress = [](qsizetype done, qsizetype total) {
         if (total >= 50000 && done % (total / 10) == 0)
             fprintf(stderr, "loading: %lld of %lld nodes\n", static_cast<long long>(done),

@@ -106,7 +106,6 @@ QString SafeFileName(const QString &name)
         if (isUnsafe(c))
             c = QLatin1Char('_');
     }
-    dropTrailingDotsAndBlanks(s);
     s = cutToBytes(s, MaxBaseBytes);
     dropTrailingDotsAndBlanks(s);
     if (s.isEmpty())

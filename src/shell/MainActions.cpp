@@ -87,7 +87,8 @@ void TfrmTree::CreateMenus()
 
     File1 = bar->addMenu(QStringLiteral("&File"));
     File1->setObjectName(QStringLiteral("File1"));
-    File1->setStatusTip(QStringLiteral("File related commands"));
+    File1->menuAction()->setStatusTip(QStringLiteral("File related commands"));
+    File1->setStatusTip(File1->menuAction()->statusTip());
     File1->addAction(FileNew1);
     File1->addAction(FileOpen1);
     File1->addAction(FileSave1);
@@ -107,7 +108,8 @@ void TfrmTree::CreateMenus()
 
     Edit1 = bar->addMenu(QStringLiteral("&Edit"));
     Edit1->setObjectName(QStringLiteral("Edit1"));
-    Edit1->setStatusTip(QStringLiteral("Edit commands"));
+    Edit1->menuAction()->setStatusTip(QStringLiteral("Edit commands"));
+    Edit1->setStatusTip(Edit1->menuAction()->statusTip());
     mnuFormat = bar->addMenu(QStringLiteral("F&ormat"));
     mnuFormat->setObjectName(QStringLiteral("mnuFormat"));
     CreateEditAndFormatMenus();
@@ -116,7 +118,8 @@ void TfrmTree::CreateMenus()
 
     Help1 = bar->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
-    Help1->setStatusTip(QStringLiteral("Help topics"));
+    Help1->menuAction()->setStatusTip(QStringLiteral("Help topics"));
+    Help1->setStatusTip(Help1->menuAction()->statusTip());
     Help1->addAction(mnuHelpHow);
     QAction *sep9 = Help1->addSeparator();
     sep9->setObjectName(QStringLiteral("sep9"));

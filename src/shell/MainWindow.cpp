@@ -16,6 +16,7 @@
 
 #include <QApplication>
 #include <QCloseEvent>
+#include <QDateTime>
 #include <QDir>
 #include <QFile>
 #include <QLabel>
@@ -25,6 +26,7 @@
 #include <QTimer>
 #include <QToolBar>
 #include <QVBoxLayout>
+#include <cstdio>
 
 TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(parent)
 {
@@ -245,9 +247,15 @@ void TfrmTree::FormActivate()
 
 void TfrmTree::QuitWhenIdleIfAsked()
 {
-    // Start-up timing: close as soon as the document is shown and idle.
-    if (qEnvironmentVariableIsSet("QUIVORA_QUIT_WHEN_IDLE"))
-        QTimer::singleShot(0, this, &QWidget::close);
+    // Start-up timing: once the document is shown and the event queue is
+    // empty, say when (wall clock, nanoseconds) and close.
+    if (!qEnvironmentVariableIsSet("QUIVORA_QUIT_WHEN_IDLE"))
+        return;
+    QTimer::singleShot(0, this, [this] {
+        std::printf("idle-at %lld\n", static_cast<long long>(QDateTime::currentMSecsSinceEpoch()) * 1000000LL);
+        std::fflush(stdout);
+        close();
+    });
 }
 
 void TfrmTree::tmrDelayTimer()

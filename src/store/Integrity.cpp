@@ -43,17 +43,16 @@ bool AutoCheckIntegrity(QTreeWidget *tree, DocState &doc)
     bool passed = true;
     // Walk file lines and tree nodes side by side; either may run out first.
     ForEachNode(tree, [&](QTreeWidgetItem *node) {
-        const QByteArray expected = NodeLine(node);
         if (i >= lines.size()) {
             if (doc.master.nodeSectionClosed()) {
                 // The node section ended while the tree still has nodes.
-                report(doc, IntegrityMessage(QString(), FromCp1252(expected)));
+                report(doc, IntegrityMessage(QString(), FromCp1252(NodeLine(node))));
                 passed = false;
             }
             return false;
         }
-        if (lines[i] != expected) {
-            report(doc, IntegrityMessage(FromCp1252(lines[i]), FromCp1252(expected)));
+        if (!NodeLineMatches(lines[i], node)) {
+            report(doc, IntegrityMessage(FromCp1252(lines[i]), FromCp1252(NodeLine(node))));
             passed = false;
             return false;
         }

@@ -18,12 +18,22 @@ struct LineCursor
     const char *base;
     const char *p;
     const char *end;
+    bool noLoneCr = false; // every CR is followed by LF: lines end at LF alone
 
     bool next(QByteArrayView *line, bool *crlf)
     {
         if (p >= end)
             return false;
         const char *s = p;
+        if (noLoneCr) {
+            // The common case, searched a word at a time.
+            const auto *nl = static_cast<const char *>(std::memchr(p, '\n', size_t(end - p)));
+            const char *stop = nl ? nl : end;
+            *crlf = nl && stop > s && stop[-1] == '\r';
+            *line = QByteArrayView(s, (*crlf ? stop - 1 : stop) - s);
+            p = nl ? nl + 1 : end;
+            return true;
+        }
         while (p < end && *p != '\r' && *p != '\n')
             ++p;
         *line = QByteArrayView(s, p - s);
@@ -39,6 +49,16 @@ struct LineCursor
         return true;
     }
 };
+
+bool hasLoneCr(const char *p, const char *end)
+{
+    while ((p = static_cast<const char *>(std::memchr(p, '\r', size_t(end - p))))) {
+        if (p + 1 >= end || p[1] != '\n')
+            return true;
+        p += 2;
+    }
+    return false;
+}
 
 bool equalsEnd(QByteArrayView line)
 {
@@ -103,7 +123,8 @@ void MasterFile::setContent(const QByteArray &bytes)
 {
     clear();
     m_raw = bytes;
-    LineCursor cur{m_raw.constData(), m_raw.constData(), m_raw.constData() + m_raw.size()};
+    const char *begin = m_raw.constData();
+    LineCursor cur{begin, begin, begin + m_raw.size(), !hasLoneCr(begin, begin + m_raw.size())};
     QByteArrayView line;
     bool crlf = false;
 
@@ -294,9 +315,17 @@ template <typename Sink> bool MasterFile::forEachChunk(Sink &&sink) const
         if (s.key < 0)
             continue;
         if (s.key > 0) {
+            // Formatted by hand: printf for every block costs more than the writing.
             char keyLine[16];
-            const int n = qsnprintf(keyLine, sizeof keyLine, "%d\r\n", s.key);
-            if (!sink(QByteArrayView(keyLine, n)))
+            char *end = keyLine + sizeof keyLine;
+            char *p = end;
+            *--p = '\n';
+            *--p = '\r';
+            unsigned k = unsigned(s.key);
+            do
+                *--p = char('0' + k % 10);
+            while ((k /= 10) != 0);
+            if (!sink(QByteArrayView(p, end - p)))
                 return false;
         }
         if (!s.body.isEmpty() && !sink(QByteArrayView(s.body)))

@@ -4,6 +4,7 @@
 #include "store/Cp1252.h"
 
 #include <QLocale>
+#include <cstring>
 #include <QTreeWidgetItem>
 
 namespace {
@@ -39,6 +40,49 @@ QByteArray NodeLine(const QTreeWidgetItem *node, int key)
     if (!node || !node->parent() || NodeKey(node->parent()) == 0)
         return QByteArray(RootLine);
     return NodeLineFor(key ? key : NodeKey(node), NodeKey(node->parent()), node->text(0));
+}
+
+namespace {
+
+// Writes `value` in decimal at `out`; answers the number of digits.
+int putDecimal(char *out, int value)
+{
+    char tmp[12];
+    int n = 0;
+    unsigned v = unsigned(value < 0 ? -value : value);
+    do {
+        tmp[n++] = char('0' + v % 10);
+        v /= 10;
+    } while (v);
+    int len = 0;
+    if (value < 0)
+        out[len++] = '-';
+    while (n)
+        out[len++] = tmp[--n];
+    return len;
+}
+
+} // namespace
+
+bool NodeLineMatches(QByteArrayView line, const QTreeWidgetItem *node)
+{
+    if (!node || !node->parent() || NodeKey(node->parent()) == 0)
+        return line == QByteArrayView(RootLine);
+    char prefix[32];
+    int n = putDecimal(prefix, NodeKey(node));
+    prefix[n++] = ' ';
+    n += putDecimal(prefix + n, NodeKey(node->parent()));
+    prefix[n++] = ' ';
+    const QString name = node->text(0);
+    if (line.size() != n + name.size() || std::memcmp(line.data(), prefix, size_t(n)) != 0)
+        return false;
+    const char *bytes = line.data() + n;
+    for (qsizetype i = 0; i < name.size(); ++i) {
+        const int b = Cp1252Byte(name[i].unicode());
+        if (char(b < 0 ? '?' : b) != bytes[i])
+            return false;
+    }
+    return true;
 }
 
 bool ParseKeyField(QByteArrayView field, int *key)

@@ -34,6 +34,8 @@ inline constexpr char EndLine[] = "End";
 // without a parent, or whose parent has no key, gives the root line.
 QByteArray NodeLine(const QTreeWidgetItem *node, int key = 0);
 QByteArray NodeLineFor(int key, int parentKey, const QString &name);
+// Whether `line` equals NodeLine(node), without building it.
+bool NodeLineMatches(QByteArrayView line, const QTreeWidgetItem *node);
 
 // A key field of a node line: decimal digits only. False for anything else.
 bool ParseKeyField(QByteArrayView field, int *key);
