@@ -4,7 +4,7 @@
 #include "store/NodeOps.h"
 
 #include "store/DocState.h"
-#include "store/Integrity.h"
+#include "store/CheckMemo.h"
 #include "store/ItemEditor.h"
 #include "store/MasterEdit.h"
 #include "store/TreeFormat.h"
@@ -81,7 +81,8 @@ bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     editor->setModifiedState(false);
     doc.itemTextChanged = false;
     doc.documentChanged = true;
-    AutoCheck(tree, doc);
+    if (tree)
+        AutoCheckIfChanged(tree, doc);
     return true;
 }
 

@@ -250,6 +250,15 @@ void MasterFile::appendBlock(int key, const QByteArray &text)
         seg.body += l;
         seg.body += "\r\n";
     }
+    // A damaged file may end inside a block; left open, it would swallow the
+    // new one when the file is read again.
+    for (qsizetype i = m_segments.size() - 1; i >= 0; --i) {
+        if (m_segments[i].key < 0)
+            continue;
+        if (m_segments[i].key > 0)
+            m_segments[i].closed = true;
+        break;
+    }
     m_segments.append(seg);
     indexBlock(m_segments.size() - 1);
 }

@@ -2,6 +2,7 @@
 // explorer and on the master file byte for byte.
 #include "support_nodeops_doc.h"
 
+#include "store/Integrity.h"
 #include "store/NodeOps.h"
 #include "store/TreeKeys.h"
 
@@ -441,6 +442,50 @@ private Q_SLOTS:
         QCOMPARE(d->disk(), JoinLines(Document(SampleNodes(), blocks)));
         QCOMPARE(d->state.master.toBytes(), d->disk());
         QVERIFY2(d->ui.shown.isEmpty(), qPrintable(d->ui.texts().join('\n')));
+    }
+
+    // Every store point checks the explorer against the file; a known good
+    // pair need not be compared again, but any change of either must be.
+    void storeChecksIntegrity()
+    {
+        QVERIFY(d->open(Sample()));
+        auto store = [&] {
+            d->state.currentItemKey = 3000004;
+            d->editor.type("{\\rtf1 x}");
+            d->state.itemTextChanged = true;
+            QVERIFY(SaveItemText(d->tree.get(), &d->editor, d->state));
+        };
+        store();
+        QVERIFY(d->ui.shown.isEmpty());
+
+        // The explorer changes behind the file's back: reported at every store.
+        d->node("$\\Recipes")->setText(0, "Cooking");
+        const QString report = "message:" + IntegrityMessage("2000003 1000000 Recipes", "2000003 1000000 Cooking");
+        store();
+        QCOMPARE(d->ui.texts(), QStringList{report});
+        store();
+        QCOMPARE(d->ui.texts(), (QStringList{report, report}));
+
+        // Back in step: silent again.
+        d->node("$\\Cooking")->setText(0, "Recipes");
+        store();
+        store();
+        QCOMPARE(d->ui.shown.size(), 2);
+
+        // The file changes behind the explorer's back.
+        d->state.master.nodes()[6] = "2000003 1000000 Baking";
+        store();
+        QCOMPARE(d->ui.texts().last(), "message:" + IntegrityMessage("2000003 1000000 Baking", "2000003 1000000 Recipes"));
+
+        // A node added to the explorer only.
+        d->state.master.nodes()[6] = "2000003 1000000 Recipes";
+        store();
+        QCOMPARE(d->ui.shown.size(), 3);
+        auto *extra = new QTreeWidgetItem(QStringList{"Extra"});
+        SetNodeKey(extra, 3000009);
+        d->node("$")->addChild(extra);
+        store();
+        QCOMPARE(d->ui.shown.size(), 4);
     }
 
     void storeDoesNothing_data()

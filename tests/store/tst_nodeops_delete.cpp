@@ -264,6 +264,17 @@ private Q_SLOTS:
         QCOMPARE(lines, expected);
     }
 
+    void deleteItemTextMaster()
+    {
+        MasterFile master;
+        master.setLines(Document({"3000001 1000000 a"}, Lines{"2000001", "odd", EndLine} + Block(3000001, "t")));
+        DeleteItemText(master, 2000001); // only item keys have text
+        DeleteItemText(master, 3000009);
+        QCOMPARE(master.allLines(), Document({"3000001 1000000 a"}, Lines{"2000001", "odd", EndLine} + Block(3000001, "t")));
+        DeleteItemText(master, 3000001);
+        QCOMPARE(master.allLines(), Document({"3000001 1000000 a"}, Lines{"2000001", "odd", EndLine}));
+    }
+
     void deleteItemTextsLines()
     {
         Lines lines{"Tree", EndLine, "3000001", "a", EndLine, "3000002", "b", EndLine, "3000003", "c", EndLine};

@@ -100,6 +100,17 @@ private Q_SLOTS:
         QCOMPARE(m.findNodeLine("9000000 0000000 $"), -1);
     }
 
+    void openBlockIsClosedBeforeANewOne()
+    {
+        MasterFile m;
+        m.setContent("h\r\nh\r\nh\r\nh\r\nh\r\nh\r\nTree\r\n1000000 0000000 $\r\nEnd\r\n3000001\r\ncut short\r\n");
+        m.appendBlock(3000002, "new");
+        MasterFile reread;
+        reread.setContent(m.toBytes());
+        QCOMPARE(reread.blockText(3000001), QByteArray("cut short\r\n"));
+        QCOMPARE(reread.blockText(3000002), QByteArray("new\r\n"));
+    }
+
     void failedWriteLeavesOldFile()
     {
         MasterFile m(m_dir.filePath(QStringLiteral("sub/missing/Master")));
