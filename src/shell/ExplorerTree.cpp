@@ -1,6 +1,7 @@
 #include "shell/ExplorerTree.h"
 
 #include <QDragMoveEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
@@ -32,6 +33,20 @@ public:
             return;
         if (!m_tree->commitEdit || m_tree->commitEdit(node, text))
             QStyledItemDelegate::setModelData(editor, model, index);
+    }
+
+    bool eventFilter(QObject *object, QEvent *event) override
+    {
+        // Losing the focus to another window (a message box, another program,
+        // this window closing) neither commits nor ends the rename; only a
+        // move inside the window does. A commit while the window closes would
+        // write a master file that has already been removed.
+        if (event->type() == QEvent::FocusOut) {
+            const Qt::FocusReason reason = static_cast<QFocusEvent *>(event)->reason();
+            if (reason == Qt::ActiveWindowFocusReason || reason == Qt::PopupFocusReason)
+                return false;
+        }
+        return QStyledItemDelegate::eventFilter(object, event);
     }
 
 private:

@@ -13,7 +13,6 @@
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QTreeWidget>
 
 namespace {
@@ -105,18 +104,12 @@ void TfrmTree::mnuMRUClick(int slot)
 
 bool TfrmTree::SaveMasterTo(const QString &path)
 {
-    // The user's file is replaced only by a complete new one.
-    QSaveFile file(path);
+    // The user's file is replaced only by a complete new one, written the
+    // way the master file itself is written (atomically, every failure caught).
+    MasterFile target = m_doc.master;
+    target.setPath(path);
     QString reason;
-    if (!file.open(QIODevice::WriteOnly)) {
-        reason = file.errorString();
-    } else if (!m_doc.master.writeTo(&file)) {
-        reason = file.errorString();
-        file.cancelWriting();
-    } else if (!file.commit()) {
-        reason = file.errorString();
-    }
-    if (reason.isEmpty())
+    if (target.save(&reason))
         return true;
     m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot save the document to ")
                            + QDir::toNativeSeparators(path) + QStringLiteral(". (") + reason

@@ -170,7 +170,7 @@ private Q_SLOTS:
         edit->selectAll();
         if (typed.isEmpty())
             QTest::keyClick(edit, Qt::Key_Backspace);
-        else if (typed.contains(QLatin1Char('\n')) || typed.contains(QChar(QChar::ParagraphSeparator)))
+        else if (std::any_of(typed.begin(), typed.end(), [](QChar c) { return c.unicode() < 32 || c.unicode() > 126; }))
             edit->insert(typed); // pasted: no key types a line break into a one-line box
         else
             QTest::keyClicks(edit, typed);
@@ -197,6 +197,83 @@ private Q_SLOTS:
         QCOMPARE(f.w->editor()->toPlainText(), editorText);
         QCOMPARE(f.w->doc().currentItemKey, currentKey);
         QVERIFY(!f.w->doc().itemTextChanged);
+    }
+
+    // A refusal shown in a real message box takes the focus from the label
+    // editor; that must not commit the name a second time.
+    void refusalInARealMessageBoxIsShownOnce()
+    {
+        struct BoxDialogs : ScriptedDialogs
+        {
+            void errorDialog(const QString &text) override
+            {
+                ScriptedDialogs::errorDialog(text);
+                QMessageBox box(QMessageBox::Critical, QStringLiteral("Quivora"), text, QMessageBox::Ok, owner);
+                box.show();
+                box.activateWindow();
+                if (!QTest::qWaitForWindowActive(&box))
+                    qWarning("the message box did not become active");
+                box.close();
+            }
+            QWidget *owner = nullptr;
+        };
+        Window f;
+        f.open();
+        BoxDialogs boxes;
+        // A second window of the same folders, answering with real boxes.
+        StartupConfig config;
+        config.programFolder = f.programFolder();
+        config.arguments = {f.docPath("doc.qvr")};
+        config.dialogs = &boxes;
+        TfrmTree w(config);
+        boxes.owner = &w;
+        w.show();
+        QVERIFY(QTest::qWaitFor([&w] { return w.doc().activated && w.pendingStartupFile().isEmpty(); }));
+        w.activateWindow();
+        QVERIFY(QTest::qWaitForWindowActive(&w));
+        w.tree()->setCurrentItem(testwin::node(w.tree(), "$\\Recipes\\Soup"));
+        w.mnuRenameClick();
+        QLineEdit *edit = labelEditor(&w);
+        QVERIFY(edit);
+        edit->selectAll();
+        QTest::keyClicks(edit, QStringLiteral("Bread"));
+        QTest::keyClick(edit, Qt::Key_Return);
+        QTRY_VERIFY(!labelEditor(&w));
+        QTest::qWait(50);
+        QCOMPARE(boxes.texts().size(), 1);
+        QCOMPARE(testwin::node(w.tree(), "$\\Recipes\\Soup")->text(0), QStringLiteral("Soup"));
+        w.doc().documentChanged = false;
+        QVERIFY(w.close());
+    }
+
+    void closingDuringARenameRenamesNothing()
+    {
+        Window f;
+        f.open();
+        f.activate();
+        f.select("$\\Notes");
+        f.w->mnuRenameClick();
+        QLineEdit *edit = labelEditor(f.w);
+        QVERIFY(edit);
+        QTest::keyClicks(edit, QStringLiteral("Late"));
+        // Closing asks nothing (no change yet) and leaves no master file behind.
+        QVERIFY(f.w->close());
+        QVERIFY(f.dialogs.shown.isEmpty());
+        QVERIFY(!QFile::exists(f.master()));
+        QVERIFY(!f.w->doc().documentChanged);
+    }
+
+    void destroyingTheWindowDuringARenameRenamesNothing()
+    {
+        Window f;
+        f.open();
+        f.select("$\\Notes");
+        f.w->mnuRenameClick();
+        QVERIFY(labelEditor(f.w));
+        QTest::keyClicks(labelEditor(f.w), QStringLiteral("Late"));
+        const QString master = f.master();
+        f.window.reset();
+        QCOMPARE(readFile(master), sampleDocument());
     }
 
     void renameWithTheKeyboardAndEscape()
