@@ -74,13 +74,13 @@ int usage(const QCommandLineParser &parser, const QString &why)
     return ExitCannotOpen;
 }
 
-// The node whose key is `spec` (seven digits) or whose path is `spec`; names
+// The node whose key is `target` (seven digits) or whose path is `target`; names
 // may hold "\", so several nodes can share a path: the first in tree order wins.
-QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &spec)
+QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &target)
 {
     QTreeWidgetItem *found = nullptr;
     int key = 0;
-    if (spec.size() == 7 && ParseKeyField(QByteArrayView(spec.toLatin1()), &key)) {
+    if (target.size() == 7 && ParseKeyField(QByteArrayView(target.toLatin1()), &key)) {
         ForEachNode(tree, [&](QTreeWidgetItem *node) {
             if (NodeKey(node) != key)
                 return true;
@@ -90,7 +90,7 @@ QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &spec)
         return found;
     }
     ForEachNode(tree, [&](QTreeWidgetItem *node) {
-        if (NodePath(node) != spec)
+        if (NodePath(node) != target)
             return true;
         found = node;
         return false;
@@ -98,20 +98,20 @@ QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &spec)
     return found;
 }
 
-int cat(const QString &file, const QString &spec, TextFormat format)
+int cat(const QString &file, const QString &target, TextFormat format)
 {
     QvrDocument d;
     QString error;
     if (!d.open(file, &error))
         return cannotOpen(file, error);
     warnLoadMessages(file, d);
-    QTreeWidgetItem *node = findNode(&d.tree, spec);
+    QTreeWidgetItem *node = findNode(&d.tree, target);
     if (!node) {
-        err() << "qvr: " << file << ": no node " << spec << Qt::endl;
+        err() << "qvr: " << file << ": no node " << target << Qt::endl;
         return ExitNoItem;
     }
     if (!IsItem(node)) {
-        err() << "qvr: " << file << ": " << spec << " is not an item" << Qt::endl;
+        err() << "qvr: " << file << ": " << target << " is not an item" << Qt::endl;
         return ExitNoItem;
     }
     const QByteArray bytes = ItemTextBytes(d.doc.master, NodeKey(node), format);
