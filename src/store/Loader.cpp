@@ -19,6 +19,8 @@
 #include <QProgressBar>
 #include <QTreeWidget>
 
+#include <filesystem>
+
 QString DocumentTitleFor(const QString &path)
 {
     const QFileInfo info(path);
@@ -77,8 +79,12 @@ public:
         // A bar moved for every node would cost more than the nodes themselves.
         if (++m_done % m_step != 0 && m_done != m_total)
             return;
-        if (m_doc.progressBar)
+        if (m_doc.progressBar) {
             m_doc.progressBar->setValue(int(m_done));
+            // Loading holds the event loop; paint now so the bar moves.
+            if (m_doc.progressBar->isVisible())
+                m_doc.progressBar->repaint();
+        }
         if (m_doc.progress)
             m_doc.progress(m_done, m_total);
     }
@@ -118,9 +124,7 @@ public:
         if (!ParseKeyField(field(line, 0, 7), &key) || !ParseKeyField(field(line, 8, 7), &parentKey))
             throw LoadFailure();
         if (kind == 1) {
-            auto *root = new QTreeWidgetItem(QStringList{QStringLiteral("$")});
-            SetNodeKey(root, key);
-            SetNodeImage(root, false);
+            QTreeWidgetItem *root = NewNode(QStringLiteral("$"), key);
             addTop(root);
             m_start = root;
             if (!m_rootSeen) {
@@ -137,9 +141,7 @@ public:
         }
         if (kind != 2 && kind != 3)
             return;
-        auto *node = new QTreeWidgetItem(QStringList{FromCp1252(field(line, 16, line.size()))});
-        SetNodeKey(node, key);
-        SetNodeImage(node, kind == 3);
+        QTreeWidgetItem *node = NewNode(FromCp1252(field(line, 16, line.size())), key);
         QTreeWidgetItem *parent = m_start ? m_byKey.value(parentKey) : nullptr;
         if (parent) {
             parent->addChild(node);
@@ -301,7 +303,13 @@ bool OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QS
     // The user's file is read once; the master file is written from memory.
     bool loaded = false;
     if (doc.master.load(path)) {
-        doc.master.saveQuick();
+        // The master file starts as a byte copy of the user's file, made by
+        // the system; the user's file stays the durable original, so no flush.
+        std::error_code error;
+        if (!std::filesystem::copy_file(std::filesystem::path(path.toStdU16String()),
+                                        std::filesystem::path(doc.masterPath().toStdU16String()),
+                                        std::filesystem::copy_options::overwrite_existing, error))
+            doc.master.saveQuick();
         doc.busy = true;
         loaded = buildTree(tree, editor, doc);
     } else {

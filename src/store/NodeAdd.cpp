@@ -84,11 +84,9 @@ QTreeWidgetItem *placeNewNode(QTreeWidget *tree, QTreeWidgetItem *parent, QTreeW
     return node;
 }
 
-QTreeWidgetItem *newNode(const QString &name, int key, bool item)
+QTreeWidgetItem *newNode(const QString &name, int key)
 {
-    auto *node = new QTreeWidgetItem(QStringList{name});
-    SetNodeKey(node, key);
-    SetNodeImage(node, item);
+    QTreeWidgetItem *node = NewNode(name, key);
     return node;
 }
 
@@ -117,7 +115,7 @@ QTreeWidgetItem *AddBranch(QTreeWidget *tree, ItemEditor *editor, const PathBarF
     if (editor)
         editor->clearContent();
 
-    QTreeWidgetItem *node = newNode(NewNodeName(tree, parent, NodeKind::Branch), key, false);
+    QTreeWidgetItem *node = newNode(NewNodeName(tree, parent, NodeKind::Branch), key);
     // Branches stand before the items of their parent.
     if (QTreeWidgetItem *firstItem = GetFirstItem(tree, parent))
         parent->insertChild(parent->indexOfChild(firstItem), node);
@@ -146,7 +144,7 @@ QTreeWidgetItem *AddItem(QTreeWidget *tree, ItemEditor *editor, const PathBarFn 
         editor->clearContent();
     }
 
-    QTreeWidgetItem *node = newNode(NewNodeName(tree, parent, NodeKind::Item), key, true);
+    QTreeWidgetItem *node = newNode(NewNodeName(tree, parent, NodeKind::Item), key);
     parent->addChild(node);
     if (!placeNewNode(tree, parent, node, key, pathBar, doc))
         return nullptr;

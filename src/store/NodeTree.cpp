@@ -18,21 +18,31 @@ QString NodePath(const QTreeWidgetItem *node)
     return path;
 }
 
-void SetNodeImage(QTreeWidgetItem *node, bool item)
+QIcon NodeIcon(bool item)
 {
     // The tool has no style to draw with; the pictures only matter on screen.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
-        return;
+        return {};
     static const QIcon branchIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
     static const QIcon itemIcon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
-    node->setIcon(0, item ? itemIcon : branchIcon);
+    return item ? itemIcon : branchIcon;
+}
+
+void SetNodeImage(QTreeWidgetItem *node, bool item)
+{
+    // Nodes made by the store draw their picture from their key.
+    if (node->type() != NodeItem::Type)
+        node->setIcon(0, NodeIcon(item));
+}
+
+QTreeWidgetItem *NewNode(const QString &name, int key)
+{
+    return new NodeItem(name, key);
 }
 
 QTreeWidgetItem *AddRootNode(QTreeWidget *tree, const QString &keyText)
 {
-    auto *node = new QTreeWidgetItem(QStringList{QStringLiteral("$")});
-    SetNodeKey(node, keyText.toInt());
-    SetNodeImage(node, false);
+    QTreeWidgetItem *node = NewNode(QStringLiteral("$"), keyText.toInt());
     tree->addTopLevelItem(node);
     TreeKeys::of(tree).add(NodeKey(node));
     return node;
@@ -41,11 +51,9 @@ QTreeWidgetItem *AddRootNode(QTreeWidget *tree, const QString &keyText)
 namespace {
 
 QTreeWidgetItem *addNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
-                         int parentKey, int key, bool item, UserMessages *ui)
+                         int parentKey, int key, UserMessages *ui)
 {
-    auto *node = new QTreeWidgetItem(QStringList{name});
-    SetNodeKey(node, key);
-    SetNodeImage(node, item);
+    QTreeWidgetItem *node = NewNode(name, key);
     if (QTreeWidgetItem *parent = FindParentByKey(start, parentKey)) {
         parent->addChild(node);
         parent->setExpanded(true);
@@ -70,13 +78,13 @@ QTreeWidgetItem *lastDescendant(QTreeWidgetItem *node)
 QTreeWidgetItem *AddBranchNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
                                int parentKey, int key, UserMessages *ui)
 {
-    return addNode(tree, start, name, parentKey, key, false, ui);
+    return addNode(tree, start, name, parentKey, key, ui);
 }
 
 QTreeWidgetItem *AddItemNode(QTreeWidget *tree, QTreeWidgetItem *start, const QString &name,
                              bool select, int parentKey, int key, UserMessages *ui)
 {
-    QTreeWidgetItem *node = addNode(tree, start, name, parentKey, key, true, ui);
+    QTreeWidgetItem *node = addNode(tree, start, name, parentKey, key, ui);
     if (select)
         tree->setCurrentItem(node);
     return node;

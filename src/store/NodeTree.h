@@ -1,4 +1,5 @@
 #pragma once
+#include <QIcon>
 #include <QString>
 #include <functional>
 
@@ -35,5 +36,9 @@ void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)>
 
 // Marks a node as root, branch or item by its picture.
 void SetNodeImage(QTreeWidgetItem *node, bool item);
+// The picture of a branch (and the root) or an item; none without a screen style.
+QIcon NodeIcon(bool item);
+// A new node, not yet in any tree.
+QTreeWidgetItem *NewNode(const QString &name, int key);
 // Removes every node (and its keys) from the tree.
 void ClearTree(QTreeWidget *tree);

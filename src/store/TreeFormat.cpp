@@ -2,6 +2,7 @@
 
 #include "settings/Product.h"
 #include "store/Cp1252.h"
+#include "store/NodeTree.h"
 
 #include <QLocale>
 #include <cstring>
@@ -11,9 +12,40 @@ namespace {
 QDate g_fixedToday;
 }
 
+NodeItem::NodeItem(const QString &name, int key) : QTreeWidgetItem(Type), m_key(key)
+{
+    setText(0, name);
+}
+
+QVariant NodeItem::data(int column, int role) const
+{
+    if (column == 0 && role == Qt::UserRole)
+        return m_key;
+    if (column == 0 && role == Qt::DecorationRole) {
+        const QIcon icon = NodeIcon(IsItemKey(m_key));
+        if (!icon.isNull())
+            return icon;
+    }
+    return QTreeWidgetItem::data(column, role);
+}
+
+void NodeItem::setData(int column, int role, const QVariant &value)
+{
+    if (column == 0 && role == Qt::UserRole) {
+        m_key = value.toInt();
+        emitDataChanged();
+        return;
+    }
+    QTreeWidgetItem::setData(column, role, value);
+}
+
 int NodeKey(const QTreeWidgetItem *node)
 {
-    return node ? node->data(0, Qt::UserRole).toInt() : 0;
+    if (!node)
+        return 0;
+    if (node->type() == NodeItem::Type)
+        return static_cast<const NodeItem *>(node)->key();
+    return node->data(0, Qt::UserRole).toInt();
 }
 
 void SetNodeKey(QTreeWidgetItem *node, int key)

@@ -4,7 +4,7 @@
 #include <QList>
 #include <QString>
 
-class QTreeWidgetItem;
+#include <QTreeWidgetItem>
 
 // Node keys: seven decimal digits whose first digit tells the kind.
 constexpr int RootKey = 1000000;
@@ -18,6 +18,22 @@ enum class NodeKind { Branch, Item };
 inline bool IsRootKey(int key) { return key == RootKey; }
 inline bool IsBranchKey(int key) { return key >= FirstBranchKey && key < BranchKeyEnd; }
 inline bool IsItemKey(int key) { return key > BranchKeyEnd; }
+
+// An explorer node made by the store: its key is a field rather than item
+// data, since the loader and the integrity check read it for every node, and
+// its picture follows from the key instead of being stored in every node.
+class NodeItem : public QTreeWidgetItem
+{
+public:
+    static constexpr int Type = QTreeWidgetItem::UserType + 1;
+    NodeItem(const QString &name, int key);
+    int key() const { return m_key; }
+    QVariant data(int column, int role) const override;
+    void setData(int column, int role, const QVariant &value) override;
+
+private:
+    int m_key;
+};
 
 // The key an explorer node carries as its data; 0 for no node.
 int NodeKey(const QTreeWidgetItem *node);
