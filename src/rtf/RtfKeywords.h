@@ -9,12 +9,18 @@ enum Id {
     Unknown,
     // destinations we read
     Rtf, FontTable, ColorTable, Pict, ShpPict,
+    // destinations read as ordinary text even after \* (field results, shape instructions...)
+    ReadDest,
+    // list labels, their text kept unless blank
+    ListText,
+    // \upr with its Unicode \ud alternative; shape properties
+    Upr, Ud, Sp, Sn, Sv,
     // destinations skipped whole
     SkipDest,
     // document
     Ansi, Mac, Pc, Pca, AnsiCpg, Deff, Uc, U, Bin,
     // font table
-    F, FCharset, FPrq, FNil, FRoman, FSwiss, FModern, FScript, FDecor, FTech, FBidi,
+    F, FCharset, FPrq, Cpg, FNil, FRoman, FSwiss, FModern, FScript, FDecor, FTech, FBidi,
     // colour table
     Red, Green, Blue,
     // character formatting
@@ -23,7 +29,9 @@ enum Id {
     Pard, Ql, Qc, Qr, Qj, Par, Line, Tab, Cell, Page, Sect,
     // special characters
     EmDash, EnDash, LQuote, RQuote, LDblQuote, RDblQuote, Bullet, EmSpace, EnSpace,
-    QmSpace, Zwj, Zwnj, LtrMark, RtlMark,
+    QmSpace, Zwj, Zwnj, LtrMark, RtlMark, Zwbo, Zwnbo,
+    // footnote reference mark
+    Chftn,
     // picture kinds
     PngBlip, JpegBlip, OtherBlip,
     // picture sizes

@@ -562,7 +562,7 @@ void TestRtf::samplesText_data()
     QTest::newRow("word processor")
         << QStringLiteral("wordproc_full.rtf")
         << QStringList{QStringLiteral("Report Title"),
-                       QStringLiteral("This is italic and red, with a footnote and a link: Example Site. Smart “quotes” "
+                       QStringLiteral("This is italic and red, with a footnote1 and a link: Example Site. Smart “quotes” "
                                       "and ‘single’ – dashes — done."),
                        QStringLiteral("\u00B7\tFirst bullet"), QStringLiteral("Cell one"), QStringLiteral("Cell two"),
                        QStringLiteral("Picture:\uFFFC")}

@@ -1,0 +1,301 @@
+// The reader's font and colour tables, shape properties and pictures.
+#include "rtf/CodePage.h"
+#include "rtf/RtfPicture.h"
+#include "rtf/RtfReaderImpl.h"
+
+#include <QFont>
+#include <QImage>
+#include <QTextDocument>
+#include <QUrl>
+
+#include <algorithm>
+
+namespace rtf::detail {
+
+namespace {
+
+QFont::StyleHint styleHintOf(FontKind kind)
+{
+    switch (kind) {
+    case FontKind::Roman: return QFont::Serif;
+    case FontKind::Swiss: return QFont::SansSerif;
+    case FontKind::Modern: return QFont::TypeWriter;
+    case FontKind::Script: return QFont::Cursive;
+    case FontKind::Decor: return QFont::Decorative;
+    default: return QFont::AnyStyle;
+    }
+}
+
+} // namespace
+
+// ---- font table ----
+
+void Reader::fontWord(kw::Id id, bool hasParam, int param)
+{
+    switch (id) {
+    case kw::F:
+        commitFont();
+        m_fontNum = param;
+        m_font = FontEntry();
+        break;
+    case kw::FCharset: m_font.charset = param; break;
+    case kw::Cpg:
+        if (hasParam && param > 0)
+            m_font.codePage = param;
+        break;
+    case kw::FPrq: m_font.pitch = param; break;
+    case kw::FNil: m_font.kind = FontKind::Nil; break;
+    case kw::FRoman: m_font.kind = FontKind::Roman; break;
+    case kw::FSwiss: m_font.kind = FontKind::Swiss; break;
+    case kw::FModern: m_font.kind = FontKind::Modern; break;
+    case kw::FScript: m_font.kind = FontKind::Script; break;
+    case kw::FDecor: m_font.kind = FontKind::Decor; break;
+    case kw::FTech: m_font.kind = FontKind::Tech; break;
+    case kw::FBidi: m_font.kind = FontKind::Bidi; break;
+    case kw::U:
+        addChar(char16_t(param < 0 ? param + 65536 : std::min(param, 0xFFFF)));
+        m_skipChars = m_st.uc;
+        break;
+    case kw::Pict:
+    case kw::FontTable:
+    case kw::ColorTable:
+    case kw::Sp:
+    case kw::ListText: skipGroup(); break;
+    default: break;
+    }
+}
+
+void Reader::fontTableText()
+{
+    const char c = *m_p++;
+    if (c == ';') {
+        commitFont();
+    } else if (m_skipChars > 0) {
+        --m_skipChars;
+    } else {
+        decodeFontBytes();
+        m_font.name += QLatin1Char(c);
+    }
+}
+
+// A font name's bytes are in the font's own code page, two bytes a
+// character in the East Asian ones, so they are decoded as one run.
+void Reader::decodeFontBytes()
+{
+    if (m_fontBytes.isEmpty())
+        return;
+    m_font.name += decodeCodePage(codePageOf(m_font), m_fontBytes);
+    m_fontBytes.clear();
+}
+
+void Reader::commitFont()
+{
+    decodeFontBytes();
+    const QString name = m_font.name.trimmed();
+    if (!name.isEmpty() && m_fontNum >= 0) {
+        FontEntry entry = m_font;
+        entry.name = name;
+        m_fonts.insert(m_fontNum, entry);
+    }
+    m_font.name.clear();
+}
+
+const FontEntry &Reader::fontOf(const CharKey &key) const
+{
+    static const FontEntry none;
+    const auto it = m_fonts.constFind(key.font >= 0 ? key.font : m_deff);
+    return it == m_fonts.cend() ? none : *it;
+}
+
+int Reader::codePageOf(const FontEntry &font) const
+{
+    if (font.codePage > 0)
+        return font.codePage;
+    const int cp = font.charset < 0 ? 0 : codePageOfCharset(font.charset);
+    return cp ? cp : m_ansiCodePage;
+}
+
+// ---- colour table ----
+
+void Reader::colorWord(kw::Id id, int param)
+{
+    const int v = std::clamp(param, 0, 255);
+    switch (id) {
+    case kw::Red: m_red = v; m_colorSet = true; break;
+    case kw::Green: m_green = v; m_colorSet = true; break;
+    case kw::Blue: m_blue = v; m_colorSet = true; break;
+    case kw::Pict:
+    case kw::FontTable:
+    case kw::Sp:
+    case kw::ListText: skipGroup(); break;
+    default: break;
+    }
+}
+
+void Reader::colorTableText()
+{
+    if (*m_p++ == ';') {
+        m_colors.append(m_colorSet ? QColor(m_red, m_green, m_blue) : QColor());
+        m_red = m_green = m_blue = 0;
+        m_colorSet = false;
+    }
+}
+
+QTextCharFormat Reader::formatOf(const CharKey &key)
+{
+    const auto cached = m_formatCache.find(key);
+    if (cached != m_formatCache.end())
+        return cached->second;
+    QTextCharFormat f;
+    const auto it = m_fonts.constFind(key.font >= 0 ? key.font : m_deff);
+    if (it != m_fonts.cend()) {
+        f.setFontFamilies(QStringList{it->name});
+        f.setFontStyleHint(styleHintOf(it->kind));
+        f.setFontFixedPitch(it->pitch == 1);
+        f.setProperty(CharsetProperty, std::max(it->charset, 0));
+        f.setProperty(PitchProperty, it->pitch);
+        f.setProperty(FontKindProperty, int(it->kind));
+    }
+    f.setFontPointSize(key.fs / 2.0);
+    f.setFontWeight(key.b ? QFont::Bold : QFont::Normal);
+    f.setFontItalic(key.i);
+    f.setFontUnderline(key.ul);
+    f.setFontStrikeOut(key.strike);
+    if (key.cf >= 0 && key.cf < m_colors.size() && m_colors.at(key.cf).isValid())
+        f.setForeground(m_colors.at(key.cf));
+    m_formatCache.emplace(key, f);
+    return f;
+}
+
+// ---- groups whose text is dropped ----
+
+// The ANSI half of \upr, and shape properties {\sp{\sn name}{\sv value}}.
+// A shape's picture is the value of its "pib" property; the shape's
+// \shprslt, a drawing of the same for older readers, is skipped.
+void Reader::discardWord(kw::Id id)
+{
+    switch (id) {
+    case kw::Ud: m_st.dest = m_st.outerDest; break;
+    case kw::Sn:
+        m_st.dest = Dest::ShapeName;
+        m_shapeName.clear();
+        break;
+    case kw::Sv:
+        if (m_shapeName.trimmed() == "pib")
+            m_st.pibValue = true;
+        else
+            skipGroup();
+        break;
+    case kw::Pict:
+        if (m_st.pibValue) {
+            m_st.dest = Dest::Pict;
+            m_pict = Picture();
+        } else {
+            skipGroup();
+        }
+        break;
+    case kw::FontTable:
+    case kw::ColorTable: skipGroup(); break;
+    default: break;
+    }
+}
+
+// ---- pictures ----
+
+void Reader::pictWord(kw::Id id, std::string_view word, bool hasParam, int param)
+{
+    const auto wordText = [&] {
+        QByteArray w = QByteArray(word.data(), qsizetype(word.size()));
+        if (hasParam)
+            w += QByteArray::number(param);
+        return w;
+    };
+    switch (id) {
+    case kw::PngBlip:
+    case kw::JpegBlip:
+    case kw::OtherBlip:
+        if (m_pict.kind.isEmpty()) {
+            m_pict.kind = wordText();
+            m_pict.png = id == kw::PngBlip;
+            m_pict.jpeg = id == kw::JpegBlip;
+            return;
+        }
+        break;
+    case kw::PicW: m_pict.picw = param; break;
+    case kw::PicH: m_pict.pich = param; break;
+    case kw::PicWGoal: m_pict.wgoal = param; break;
+    case kw::PicHGoal: m_pict.hgoal = param; break;
+    case kw::PicScaleX: m_pict.scalex = param; break;
+    case kw::PicScaleY: m_pict.scaley = param; break;
+    case kw::Pict:
+    case kw::FontTable:
+    case kw::ColorTable:
+    case kw::Sp:
+    case kw::ListText:
+    case kw::ReadDest: skipGroup(); return;
+    default: break;
+    }
+    // Every other word of the group is kept so that the picture is written back as it came.
+    m_pict.params += '\\' + wordText();
+}
+
+void Reader::pictText()
+{
+    while (m_p < m_end) {
+        const char c = *m_p;
+        if (c == '\\' || c == '{' || c == '}')
+            return;
+        ++m_p;
+        const int v = hexValue(c);
+        if (v < 0)
+            continue;
+        if (m_pict.nibble < 0) {
+            m_pict.nibble = v;
+        } else {
+            m_pict.data.append(char(m_pict.nibble * 16 + v));
+            m_pict.nibble = -1;
+        }
+    }
+}
+
+void Reader::finishPicture()
+{
+    Picture pict = std::move(m_pict);
+    m_pict = Picture();
+    flushText();
+    if (m_pendingPar)
+        openBlock();
+
+    QImage image;
+    bool shown = false;
+    // A cut-off picture gets the placeholder without troubling the decoder.
+    if (pict.png && pict.data.endsWith(QByteArrayView("IEND\xae\x42\x60\x82", 8)))
+        shown = image.loadFromData(pict.data, "PNG");
+    else if (pict.jpeg && pict.data.endsWith("\xff\xd9"))
+        shown = image.loadFromData(pict.data, "JPEG");
+    const bool bitmap = pict.png || pict.jpeg || pict.kind.startsWith("dibitmap") || pict.kind.startsWith("wbitmap");
+    const auto twips = [&](int goal, int natural, int imageSize, int scale) {
+        qint64 tw = goal;
+        if (tw <= 0)
+            tw = shown ? qint64(imageSize) * 15 : natural > 0 ? (bitmap ? qint64(natural) * 15 : qint64(natural) * 567 / 1000) : 1440;
+        if (scale > 0)
+            tw = tw * scale / 100;
+        return std::clamp(tw / 15.0, 1.0, 10000.0);
+    };
+    const double w = twips(pict.wgoal, pict.picw, image.width(), pict.scalex);
+    const double h = twips(pict.hgoal, pict.pich, image.height(), pict.scaley);
+    if (!shown)
+        image = placeholderImage(w, h); // its bytes stay in the format below
+    const QString name = QStringLiteral("rtfpict:%1").arg(++m_pictCount);
+    m_doc->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    QTextImageFormat f;
+    f.setName(name);
+    f.setWidth(w);
+    f.setHeight(h);
+    f.setProperty(PictureKindProperty, QString::fromLatin1(pict.kind));
+    f.setProperty(PictureParamsProperty, QString::fromLatin1(pict.params));
+    f.setProperty(PictureDataProperty, pict.data);
+    m_cursor.insertImage(f);
+}
+
+} // namespace rtf::detail
