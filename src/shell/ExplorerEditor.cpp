@@ -37,22 +37,33 @@ void TfrmTree::ConnectExplorerAndEditor()
     connect(explorer, &ExplorerTree::nodeDropped, this, &TfrmTree::tvwTreeDragDrop);
 }
 
-void TfrmTree::StorePoint()
+bool TfrmTree::StorePoint()
 {
     SaveItemText(tvwTree, txtEdit, m_doc);
+    // Text that is still unstored keeps whatever would replace it waiting.
+    return !(m_doc.itemTextChanged && m_doc.currentItemKey != 0);
 }
 
 bool TfrmTree::tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous)
 {
     if (!m_doc.activated || m_doc.busy)
         return false;
+    Q_UNUSED(previous);
     m_doc.busy = true;
-    StorePoint();
-    if (m_doc.itemTextChanged && previous && previous != current) {
-        // The text could not be stored: stay on the item, text and all.
-        QTimer::singleShot(0, this, [this, previous] {
+    if (!StorePoint()) {
+        // The text could not be stored: go back to its item, text and all.
+        // The item is found again by key, as it may be gone by then.
+        const int key = m_doc.currentItemKey;
+        QTimer::singleShot(0, this, [this, key] {
+            QTreeWidgetItem *item = nullptr;
+            ForEachNode(tvwTree, [&](QTreeWidgetItem *n) {
+                if (NodeKey(n) == key)
+                    item = n;
+                return !item;
+            });
             m_doc.busy = true;
-            tvwTree->setCurrentItem(previous);
+            if (item)
+                tvwTree->setCurrentItem(item);
             m_doc.busy = false;
         });
         m_doc.busy = false;

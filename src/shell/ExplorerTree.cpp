@@ -31,7 +31,10 @@ public:
         QTreeWidgetItem *node = m_tree->itemFromIndex(index);
         if (!node || text == node->text(0))
             return;
-        if (!m_tree->commitEdit || m_tree->commitEdit(node, text))
+        // The window's rename sets the label itself when it accepts the name.
+        if (m_tree->commitEdit)
+            m_tree->commitEdit(node, text);
+        else
             QStyledItemDelegate::setModelData(editor, model, index);
     }
 

@@ -27,9 +27,8 @@ bool TfrmTree::GuardedStart()
     if (m_doc.busy)
         return false;
     m_doc.busy = true;
-    StorePoint();
     // Text that could not be stored stays in the editor; nothing replaces it.
-    if (m_doc.itemTextChanged || !AskSaveChanges()) {
+    if (!StorePoint() || !AskSaveChanges()) {
         m_doc.busy = false;
         return false;
     }
@@ -119,8 +118,11 @@ bool TfrmTree::SaveMasterTo(const QString &path)
 
 void TfrmTree::FileSave1Execute()
 {
-    StorePoint();
     m_doc.saveCancelled = false;
+    // Saving without the editor's text would report its loss as success;
+    // DocumentChanged stays set, so whoever asked stops too.
+    if (!StorePoint())
+        return;
     if (m_doc.untitled) {
         FileSaveAs1Execute();
         return;

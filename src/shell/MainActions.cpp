@@ -126,7 +126,7 @@ void TfrmTree::CreateMenus()
     Help1->addAction(HelpAbout1);
 
     // Opening these menus stores the editor's text first; Tools does not.
-    for (QMenu *m : {File1, mnuTree, Edit1, mnuFormat, Help1})
+    for (QMenu *m : {File1, Edit1, mnuFormat, Help1})
         connect(m, &QMenu::aboutToShow, this, &TfrmTree::StorePoint);
 }
 

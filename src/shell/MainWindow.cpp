@@ -263,11 +263,18 @@ void TfrmTree::tmrDelayTimer()
     tmrDelay->stop();
     if (m_pendingStartupFile.isEmpty())
         return;
-    QCoreApplication::processEvents();
+    // Busy first: the events let through to finish painting must not start
+    // another document command meanwhile.
     const QString name = m_pendingStartupFile;
     m_pendingStartupFile.clear();
-    m_doc.untitled = false;
     m_doc.busy = true;
+    QCoreApplication::processEvents();
+    if (!isVisible()) {
+        m_doc.busy = false;
+        QGuiApplication::restoreOverrideCursor();
+        return;
+    }
+    m_doc.untitled = false;
     tvwTree->setUpdatesEnabled(false);
     const bool failed = OpenTreeFile(tvwTree, txtEdit, m_doc, name);
     m_doc.busy = true;
@@ -360,9 +367,8 @@ void TfrmTree::closeEvent(QCloseEvent *event)
 
 bool TfrmTree::FormCloseQuery()
 {
-    StorePoint();
     // Text that could not be stored would be lost with the window.
-    return !m_doc.itemTextChanged;
+    return StorePoint();
 }
 
 bool TfrmTree::FormClose()

@@ -72,7 +72,8 @@ public:
     void AddRecentFileAndShow(const QString &path);
 
     // Explorer and editor.
-    void StorePoint();
+    // Stores the editor's text; false when typed text is still unstored.
+    bool StorePoint();
     bool tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void txtEditChange();
     void txtEditExit();

@@ -4,7 +4,9 @@
 #include "shell/Dialogs.h"
 #include "shell/ExplorerTree.h"
 #include "shell/RichEdit.h"
+#include "store/CheckMemo.h"
 #include "store/Integrity.h"
+#include "store/TreeKeys.h"
 #include "store/NodeOps.h"
 #include "store/NodeTree.h"
 #include "store/TreeFormat.h"
@@ -34,8 +36,10 @@ void TfrmTree::CreateTreeMenu()
     mnuExpand = add("mnuExpand", QStringLiteral("&Expand All Branches"), &TfrmTree::mnuExpandClick);
     mnuCollapse = add("mnuCollapse", QStringLiteral("Co&llapse All Branches"), &TfrmTree::mnuCollapseClick);
 
-    // The entries follow the selected node each time the menu opens.
+    // Opening the menu stores the editor's text first; then the entries
+    // follow the selected node.
     connect(mnuTree, &QMenu::aboutToShow, this, [this] {
+        StorePoint();
         QTreeWidgetItem *node = tvwTree->currentItem();
         const bool parentNode = IsRoot(node) || IsBranch(node);
         mnuAddBranch->setEnabled(parentNode);
@@ -54,7 +58,7 @@ void TfrmTree::mnuAddBranchClick()
     if (m_doc.busy)
         return;
     AddBranch(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc);
-    AutoCheck(tvwTree, m_doc);
+    AutoCheckIfChanged(tvwTree, m_doc);
 }
 
 void TfrmTree::mnuAddItemClick()
@@ -63,7 +67,7 @@ void TfrmTree::mnuAddItemClick()
         return;
     if (AddItem(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc))
         SetItemCommandsEnabled(true);
-    AutoCheck(tvwTree, m_doc);
+    AutoCheckIfChanged(tvwTree, m_doc);
 }
 
 void TfrmTree::Delete2Execute()
@@ -73,6 +77,7 @@ void TfrmTree::Delete2Execute()
         return;
     StorePoint();
     const bool item = IsItem(node);
+    const int key = NodeKey(node);
     if (ConfirmDelete(m_dialogs, node->text(0), item)) {
         m_doc.busy = true;
         if (item)
@@ -80,14 +85,17 @@ void TfrmTree::Delete2Execute()
         else
             DeleteBranch(tvwTree, m_doc);
         m_doc.busy = false;
-        // The selection moved to another node while the deleted one left.
-        m_doc.currentItemKey = 0;
-        m_doc.itemTextChanged = false;
-        QTreeWidgetItem *now = tvwTree->currentItem();
-        tvwTreeChange(now, nullptr);
+        // A delete whose write failed keeps the node, and the editor keeps
+        // whatever text it holds. Otherwise the selection moved on while the
+        // deleted node left: show the node now selected.
+        if (!TreeKeys::of(tvwTree).contains(key)) {
+            m_doc.currentItemKey = 0;
+            m_doc.itemTextChanged = false;
+            tvwTreeChange(tvwTree->currentItem(), nullptr);
+        }
     }
     m_doc.documentChanged = true;
-    AutoCheck(tvwTree, m_doc);
+    AutoCheckIfChanged(tvwTree, m_doc);
 }
 
 void TfrmTree::mnuRenameClick()
@@ -104,6 +112,9 @@ void TfrmTree::mnuExpandClick()
 
 void TfrmTree::mnuCollapseClick()
 {
+    // Collapsing selects the root and clears the editor: its text first.
+    if (!StorePoint())
+        return;
     tvwTree->collapseAll();
     m_doc.busy = true;
     ShowSelectionPath();

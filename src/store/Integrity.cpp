@@ -59,7 +59,7 @@ bool AutoCheckIntegrity(QTreeWidget *tree, DocState &doc)
         ++i;
         return true;
     });
-    if (passed && i < lines.size() && i == CountNodes(tree)) {
+    if (passed && i < lines.size()) {
         // The file lists more nodes than the tree holds.
         report(doc, IntegrityMessage(FromCp1252(lines[i]), QString()));
         passed = false;

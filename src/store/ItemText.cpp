@@ -69,10 +69,8 @@ bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     }
 
     const QByteArray text = guardBlockLines(editor->exportRtf());
-    // Should the file not take it, reading the file back restores the old
-    // block; and should even that fail, the new text left in memory is what
-    // the next store point writes anyway.
-    MasterEdit edit(doc, MasterEdit::Undo::Reload);
+    // Should the file not take it, memory goes back to what the file holds.
+    MasterEdit edit(doc);
     doc.master.removeBlock(key);
     doc.master.appendBlock(key, text);
     if (!edit.commit(TextNotStoredMessage))

@@ -2,6 +2,7 @@
 
 #include "settings/Product.h"
 #include "settings/Registry.h"
+#include "store/CheckMemo.h"
 #include "store/Conversion.h"
 #include "store/Cp1252.h"
 #include "store/DocState.h"
@@ -240,7 +241,7 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     QCoreApplication::processEvents();
     doc.untitled = false;
     doc.busy = false;
-    AutoCheck(tree, doc);
+    AutoCheckIfChanged(tree, doc);
     return true;
 }
 
@@ -300,30 +301,36 @@ bool OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QS
     doc.documentPath = path;
     doc.documentTitle = DocumentTitleFor(path);
 
-    // The user's file is read once; the master file is written from memory.
-    bool loaded = false;
+    // The user's file is read once, into memory; it is only ever read.
+    doc.busy = true;
     if (doc.master.load(path)) {
         // The master file starts as a byte copy of the user's file, made by
         // the system; the user's file stays the durable original, so no flush.
+        namespace fs = std::filesystem;
+        const fs::path master(doc.masterPath().toStdU16String());
         std::error_code error;
-        if (!std::filesystem::copy_file(std::filesystem::path(path.toStdU16String()),
-                                        std::filesystem::path(doc.masterPath().toStdU16String()),
-                                        std::filesystem::copy_options::overwrite_existing, error))
-            doc.master.saveQuick();
-        doc.busy = true;
-        loaded = buildTree(tree, editor, doc);
+        const bool copied = fs::copy_file(fs::path(path.toStdU16String()), master,
+                                          fs::copy_options::overwrite_existing, error);
+        // The copy takes the file's permissions; a read-only document must
+        // still give a master file that every change can rewrite.
+        if (copied)
+            fs::permissions(master, fs::perms::owner_read | fs::perms::owner_write,
+                            fs::perm_options::add, error);
+        QString reason;
+        if (!copied && !doc.master.saveQuick(&reason) && doc.ui)
+            doc.ui->showMessage(QStringLiteral("The work file %1 cannot be written: %2")
+                                    .arg(doc.masterPath(), reason));
+        buildTree(tree, editor, doc);
     } else {
-        doc.busy = true;
         doc.master.clear();
         ClearTree(tree);
         failLoad(tree, editor, doc);
     }
+    // Busy stays set for the caller, which clears it once the selection is set.
     doc.busy = true;
     if (editor)
         editor->setModifiedState(false);
     doc.documentChanged = false;
-    if (loaded)
-        doc.busy = true;
     return doc.untitled;
 }
 

@@ -199,6 +199,44 @@ private Q_SLOTS:
         QVERIFY(w->doc().documentChanged);
     }
 
+    void readOnlyDocumentGivesAWritableMasterFile()
+    {
+        Fixture f;
+        writeFile(f.docPath("ro.qvr"), sampleDocument());
+        QFile::setPermissions(f.docPath("ro.qvr"), QFileDevice::ReadOwner | QFileDevice::ReadGroup);
+        TfrmTree *w = f.start({f.docPath("ro.qvr")});
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - ro"));
+        QVERIFY(QFile::permissions(f.master()) & QFileDevice::WriteOwner);
+        QCOMPARE(readFile(f.master()), sampleDocument());
+    }
+
+    void unstoredTextIsNeverSavedAsDone()
+    {
+        Fixture f;
+        writeFile(f.docPath("doc.qvr"), sampleDocument());
+        TfrmTree *w = f.start({f.docPath("doc.qvr")});
+        f.select("$\\Notes");
+        f.type(QStringLiteral("typed"));
+        f.select("$\\Recipes\\Soup");
+        QVERIFY(w->doc().documentChanged);
+        f.select("$\\Notes");
+        f.type(QStringLiteral(" and more"));
+        // The master file disappears: the text cannot be stored.
+        QFile::remove(f.master());
+        w->FileSave1Execute();
+        const QString critical = QStringLiteral("Critical error - file ") + f.master() + QStringLiteral(" doesn't exist.");
+        QCOMPARE(f.dialogs.texts().last(), critical);
+        QCOMPARE(readFile(f.docPath("doc.qvr")), sampleDocument());
+        QVERIFY(w->doc().documentChanged && w->doc().itemTextChanged);
+        QVERIFY(w->editor()->toPlainText().endsWith(QStringLiteral(" and more")));
+
+        // Collapsing would clear the editor: refused while the text is unstored.
+        w->mnuCollapseClick();
+        QCOMPARE(w->doc().currentItemKey, 3000003);
+        QVERIFY(w->editor()->toPlainText().endsWith(QStringLiteral(" and more")));
+        QVERIFY(!w->close());
+    }
+
     void saveUnchangedWritesNothing()
     {
         Fixture f;
