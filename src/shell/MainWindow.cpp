@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
 #include <QSplitter>
@@ -80,6 +81,10 @@ void TfrmTree::CreateLayout()
     tvwTree->setIndentation(19);
     tvwTree->setMinimumWidth(90);
     tvwTree->setUniformRowHeights(true);
+    // Long names scroll sideways instead of being cut short.
+    tvwTree->header()->setStretchLastSection(false);
+    tvwTree->header()->setSectionResizeMode(0, QHeaderView::ResizeToContents);
+    tvwTree->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
     Timer1 = explorer->scrollTimer();
 
     txtEdit = new RichEdit(Splitter1);
