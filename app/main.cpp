@@ -1,5 +1,6 @@
 #include "settings/Product.h"
 #include "shell/MainWindow.h"
+#include "shell/ToolIcons.h"
 
 #include <QApplication>
 #include <QDir>
@@ -14,6 +15,7 @@ int main(int argc, char *argv[])
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationDisplayName(ProductName());
     QApplication::setApplicationVersion(VersionString());
+    QApplication::setWindowIcon(MakeAppIcon());
 
     StartupConfig config;
     config.programFolder = QApplication::applicationDirPath() + QLatin1Char('/');

@@ -4,3 +4,5 @@
 // Small tool-bar pictures drawn in code, so the program needs no icon theme.
 enum class ToolIcon { Cut, Copy, Paste, Font, AlignLeft, AlignCenter, AlignRight, Print, Preview, Find };
 QIcon MakeToolIcon(ToolIcon kind);
+// The program's own picture: a notebook whose page holds a small tree.
+QIcon MakeAppIcon();
