@@ -1,6 +1,7 @@
 // The Edit and Format menus: clipboard, fonts and paragraph alignment.
 #include "shell/MainWindow.h"
 
+#include "shell/Actions.h"
 #include "shell/RichEdit.h"
 #include "shell/ToolIcons.h"
 
@@ -15,19 +16,6 @@
 
 namespace {
 
-QAction *makeEditAction(QObject *owner, const char *name, const QString &caption, const QString &hint,
-                        const QKeySequence &shortcut = {})
-{
-    auto *a = new QAction(caption, owner);
-    a->setObjectName(QString::fromLatin1(name));
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    a->setToolTip(hint.left(bar));
-    a->setStatusTip(hint.mid(bar + 1));
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    return a;
-}
-
 // Clipboard commands act on whichever edit control has the focus: the editor
 // or the explorer's in-place edit box.
 void onFocused(const char *method)
@@ -40,11 +28,11 @@ void onFocused(const char *method)
 
 void TfrmTree::CreateEditAndFormatMenus()
 {
-    EditCut1 = makeEditAction(this, "EditCut1", QStringLiteral("Cu&t          Ctrl+X"),
+    EditCut1 = MakeAction(this, "EditCut1", QStringLiteral("Cu&t          Ctrl+X"),
                               QStringLiteral("Cut|Cuts the selection and puts it on the Clipboard"));
-    EditCopy1 = makeEditAction(this, "EditCopy1", QStringLiteral("&Copy       Ctrl+C"),
+    EditCopy1 = MakeAction(this, "EditCopy1", QStringLiteral("&Copy       Ctrl+C"),
                                QStringLiteral("Copy|Copies the selection and puts it on the Clipboard"));
-    EditPaste1 = makeEditAction(this, "EditPaste1", QStringLiteral("&Paste      Ctrl+V"),
+    EditPaste1 = MakeAction(this, "EditPaste1", QStringLiteral("&Paste      Ctrl+V"),
                                 QStringLiteral("Paste|Inserts Clipboard contents"));
     EditCut1->setIcon(MakeToolIcon(ToolIcon::Cut));
     EditCopy1->setIcon(MakeToolIcon(ToolIcon::Copy));
@@ -56,13 +44,13 @@ void TfrmTree::CreateEditAndFormatMenus()
     Edit1->addAction(EditCopy1);
     Edit1->addAction(EditPaste1);
 
-    Fonts = makeEditAction(this, "Fonts", QStringLiteral("&Fonts"),
+    Fonts = MakeAction(this, "Fonts", QStringLiteral("&Fonts"),
                            QStringLiteral("Font|Changes the appearance of the selected characters"));
-    AlignLeft = makeEditAction(this, "AlignLeft", QStringLiteral("AlignLeft"),
+    AlignLeft = MakeAction(this, "AlignLeft", QStringLiteral("AlignLeft"),
                                QStringLiteral("Align Left|Align to left margin"), QKeySequence(Qt::CTRL | Qt::Key_L));
-    AlignCenter = makeEditAction(this, "AlignCenter", QStringLiteral("AlignCenter"),
+    AlignCenter = MakeAction(this, "AlignCenter", QStringLiteral("AlignCenter"),
                                  QStringLiteral("Center|Center between margins"), QKeySequence(Qt::CTRL | Qt::Key_E));
-    AlignRight = makeEditAction(this, "AlignRight", QStringLiteral("AlignRight"),
+    AlignRight = MakeAction(this, "AlignRight", QStringLiteral("AlignRight"),
                                 QStringLiteral("Align Right|Align to right margin"), QKeySequence(Qt::CTRL | Qt::Key_R));
     Fonts->setIcon(MakeToolIcon(ToolIcon::Font));
     auto *alignments = new QActionGroup(this);

@@ -92,6 +92,11 @@ void TfrmTree::mnuMRUClick(int slot)
     const QString path = mnuMRU[slot]->data().toString();
     if (path.isEmpty() || !GuardedStart())
         return;
+    OpenByName(path);
+}
+
+void TfrmTree::OpenByName(const QString &path)
+{
     tvwTree->setUpdatesEnabled(false);
     const bool failed = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
     m_doc.busy = true;

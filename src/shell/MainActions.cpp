@@ -3,6 +3,7 @@
 #include "shell/MainWindow.h"
 
 #include "settings/Product.h"
+#include "shell/Actions.h"
 #include "shell/RichEdit.h"
 #include "shell/ToolIcons.h"
 
@@ -11,35 +12,17 @@
 #include <QStyle>
 #include <QToolBar>
 
-namespace {
-
-// A hint is "tool tip|status text".
-QAction *makeAction(QObject *owner, const char *name, const QString &caption, const QString &hint,
-                    const QKeySequence &shortcut = {})
-{
-    auto *a = new QAction(caption, owner);
-    a->setObjectName(QString::fromLatin1(name));
-    const qsizetype bar = hint.indexOf(QLatin1Char('|'));
-    a->setToolTip(bar < 0 ? hint : hint.left(bar));
-    a->setStatusTip(bar < 0 ? QString() : hint.mid(bar + 1));
-    if (!shortcut.isEmpty())
-        a->setShortcut(shortcut);
-    return a;
-}
-
-} // namespace
-
 void TfrmTree::CreateActions()
 {
-    FileNew1 = makeAction(this, "FileNew1", QStringLiteral("&New"), QStringLiteral("New|Create a new file"),
+    FileNew1 = MakeAction(this, "FileNew1", QStringLiteral("&New"), QStringLiteral("New|Create a new file"),
                           QKeySequence(Qt::CTRL | Qt::Key_N));
-    FileOpen1 = makeAction(this, "FileOpen1", QStringLiteral("&Open"), QStringLiteral("Open|Open a file"),
+    FileOpen1 = MakeAction(this, "FileOpen1", QStringLiteral("&Open"), QStringLiteral("Open|Open a file"),
                            QKeySequence(Qt::CTRL | Qt::Key_O));
-    FileSave1 = makeAction(this, "FileSave1", QStringLiteral("&Save"),
+    FileSave1 = MakeAction(this, "FileSave1", QStringLiteral("&Save"),
                            QStringLiteral("Save|Save current file"), QKeySequence(Qt::CTRL | Qt::Key_S));
-    FileSaveAs1 = makeAction(this, "FileSaveAs1", QStringLiteral("Save &As..."),
+    FileSaveAs1 = MakeAction(this, "FileSaveAs1", QStringLiteral("Save &As..."),
                              QStringLiteral("Save As|Save current file with different name"));
-    FileExit1 = makeAction(this, "FileExit1", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
+    FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
     FileNew1->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
     FileOpen1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
     FileSave1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
@@ -59,12 +42,12 @@ void TfrmTree::CreateActions()
 
     // Item commands whose work comes with printing and finding; they follow
     // the selection already.
-    PrintItem1 = makeAction(this, "PrintItem1", QStringLiteral("Print Item ..."),
+    PrintItem1 = MakeAction(this, "PrintItem1", QStringLiteral("Print Item ..."),
                             QStringLiteral("Print Item|Print the current item"),
                             QKeySequence(Qt::CTRL | Qt::Key_P));
-    PrintPreview1 = makeAction(this, "PrintPreview1", QStringLiteral("Print Pre&view"),
+    PrintPreview1 = MakeAction(this, "PrintPreview1", QStringLiteral("Print Pre&view"),
                                QStringLiteral("Print Preview|Print Preview"));
-    FindInItem1 = makeAction(this, "FindInItem1", QStringLiteral("Find"),
+    FindInItem1 = MakeAction(this, "FindInItem1", QStringLiteral("Find"),
                              QStringLiteral("Find|Find in current item"), QKeySequence(Qt::CTRL | Qt::Key_F));
     PrintItem1->setIcon(MakeToolIcon(ToolIcon::Print));
     PrintPreview1->setIcon(MakeToolIcon(ToolIcon::Preview));
@@ -75,7 +58,7 @@ void TfrmTree::CreateActions()
     mnuHelpHow = new QAction(QStringLiteral("How to &use ") + ProductName(), this);
     mnuHelpHow->setObjectName(QStringLiteral("mnuHelpHow"));
     connect(mnuHelpHow, &QAction::triggered, this, &TfrmTree::mnuHelpHowClick);
-    HelpAbout1 = makeAction(this, "HelpAbout1", QStringLiteral("&About..."),
+    HelpAbout1 = MakeAction(this, "HelpAbout1", QStringLiteral("&About..."),
                             QStringLiteral("About|Displays program information, version number, and copyright"));
     connect(HelpAbout1, &QAction::triggered, this, &TfrmTree::HelpAbout1Execute);
 }

@@ -280,13 +280,7 @@ void TfrmTree::tmrDelayTimer()
         return;
     }
     m_doc.untitled = false;
-    tvwTree->setUpdatesEnabled(false);
-    const bool failed = OpenTreeFile(tvwTree, txtEdit, m_doc, name);
-    m_doc.busy = true;
-    if (failed)
-        AfterFailedOpen();
-    else
-        AfterOpen(true);
+    OpenByName(name);
     QGuiApplication::restoreOverrideCursor();
     QuitWhenIdleIfAsked();
 }
