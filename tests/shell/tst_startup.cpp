@@ -109,6 +109,24 @@ private Q_SLOTS:
         QVERIFY(f.dialogs.shown.isEmpty());
     }
 
+    void storedAppearance()
+    {
+        Fixture f;
+        // Red is the lowest byte of a stored colour; blue the highest.
+        SetRegistryValue(QStringLiteral("\\Options\\Colors"), QStringLiteral("Edit"), QStringLiteral("255"));
+        SetRegistryValue(QStringLiteral("\\Options\\Colors"), QStringLiteral("Tree"), QStringLiteral("16711680"));
+        SetRegistryValue(QStringLiteral("\\Options\\Fonts"), QStringLiteral("TreeSize"), QStringLiteral("12"));
+        SetRegistryValue(QStringLiteral("\\Options\\Fonts"), QStringLiteral("TreeBold"), QStringLiteral("True"));
+        SetRegistryValue(QStringLiteral("\\Options\\Fonts"), QStringLiteral("EditSize"), QStringLiteral("big"));
+        TfrmTree *w = f.start();
+        QVERIFY(w->startedOk());
+        QCOMPARE(w->editor()->palette().color(QPalette::Base), QColor(255, 0, 0));
+        QCOMPARE(w->tree()->palette().color(QPalette::Base), QColor(0, 0, 255));
+        QCOMPARE(w->tree()->font().pointSize(), 12);
+        QVERIFY(w->tree()->font().bold());
+        QVERIFY(f.dialogs.shown.isEmpty());
+    }
+
     void emptyRecentListWithOption2()
     {
         Fixture f;
