@@ -3,9 +3,11 @@
 set -euo pipefail
 build=${1:-build}
 for b in "$build"/bench/bench_*; do
-  [ -x "$b" ] || continue
+  [ -f "$b" ] && [ -x "$b" ] || continue
   echo "== $(basename "$b")"
   "$b"
 done
+echo "== peak memory while loading"
+"$build/bench/bench_load" --memory
 echo "== start-up, end to end"
 "$(dirname "$0")/startup-time.sh" "$build"
