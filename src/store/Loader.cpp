@@ -114,7 +114,12 @@ QByteArrayView field(const QByteArray &line, qsizetype from, qsizetype length)
 class TreeBuilder
 {
 public:
-    TreeBuilder(QTreeWidget *tree, UserMessages *ui) : m_tree(tree), m_keys(TreeKeys::of(tree)), m_ui(ui) {}
+    TreeBuilder(QTreeWidget *tree, UserMessages *ui, qsizetype nodes)
+        : m_tree(tree), m_keys(TreeKeys::of(tree)), m_ui(ui)
+    {
+        m_byKey.reserve(nodes);
+        m_keys.reserve(nodes);
+    }
 
     void addLine(const QByteArray &line)
     {
@@ -226,7 +231,7 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     const QList<QByteArray> &nodes = doc.master.nodes();
     try {
         Progress progress(doc, nodes.size());
-        TreeBuilder builder(tree, doc.ui);
+        TreeBuilder builder(tree, doc.ui, nodes.size());
         for (const QByteArray &line : nodes) {
             progress.advance();
             if (line.startsWith('\''))

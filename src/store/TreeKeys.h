@@ -17,6 +17,7 @@ public:
     static TreeKeys &of(QTreeWidget *tree);
 
     void clear();
+    void reserve(qsizetype count) { m_keys.reserve(count); }
     void add(int key);
     void remove(int key);
     void removeSubtree(const QTreeWidgetItem *node);
