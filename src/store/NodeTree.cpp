@@ -28,13 +28,6 @@ QIcon NodeIcon(bool item)
     return item ? itemIcon : branchIcon;
 }
 
-void SetNodeImage(QTreeWidgetItem *node, bool item)
-{
-    // Nodes made by the store draw their picture from their key.
-    if (node->type() != NodeItem::Type)
-        node->setIcon(0, NodeIcon(item));
-}
-
 QTreeWidgetItem *NewNode(const QString &name, int key)
 {
     return new NodeItem(name, key);
@@ -124,27 +117,6 @@ QTreeWidgetItem *GetFirstItem(QTreeWidget *, QTreeWidgetItem *node)
 QTreeWidgetItem *FirstNode(QTreeWidget *tree)
 {
     return tree->topLevelItemCount() ? tree->topLevelItem(0) : nullptr;
-}
-
-QTreeWidgetItem *NextInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node)
-{
-    if (!node)
-        return nullptr;
-    if (node->childCount() > 0)
-        return node->child(0);
-    while (node) {
-        QTreeWidgetItem *parent = node->parent();
-        if (parent) {
-            const int i = parent->indexOfChild(node);
-            if (i + 1 < parent->childCount())
-                return parent->child(i + 1);
-        } else {
-            const int i = tree->indexOfTopLevelItem(node);
-            return i >= 0 && i + 1 < tree->topLevelItemCount() ? tree->topLevelItem(i + 1) : nullptr;
-        }
-        node = parent;
-    }
-    return nullptr;
 }
 
 void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)> &fn)

@@ -27,15 +27,12 @@ QTreeWidgetItem *GetFirstItem(QTreeWidget *tree, QTreeWidgetItem *node);
 
 // Tree order: depth first, children in display order.
 QTreeWidgetItem *FirstNode(QTreeWidget *tree);
-QTreeWidgetItem *NextInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node);
 QTreeWidgetItem *PreviousInTreeOrder(QTreeWidget *tree, QTreeWidgetItem *node);
 int CountNodes(QTreeWidget *tree);
-// Calls fn for every node in tree order until it answers false. Cheap for
-// wide trees, unlike stepping with NextInTreeOrder.
+// Calls fn for every node in tree order until it answers false; cheap for
+// wide trees, since it never searches a parent for a child's index.
 void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)> &fn);
 
-// Marks a node as root, branch or item by its picture.
-void SetNodeImage(QTreeWidgetItem *node, bool item);
 // The picture of a branch (and the root) or an item; none without a screen style.
 QIcon NodeIcon(bool item);
 // A new node, not yet in any tree.

@@ -96,6 +96,33 @@ QStringList paragraphs(const QTextDocument &doc)
     return out;
 }
 
+namespace {
+void compareRun(const QTextDocument &doc, const QString &text, const QString &family, double points,
+                const QString &flags, const QString &color, int align)
+{
+    const QTextCursor found = doc.find(text);
+    QVERIFY2(!found.isNull(), qPrintable(doc.toPlainText()));
+    const QTextCharFormat f = formatAt(doc, text);
+    QCOMPARE(f.fontFamilies().toStringList().value(0), family);
+    QCOMPARE(f.fontPointSize(), points);
+    QString got;
+    got += f.fontWeight() >= QFont::DemiBold ? QLatin1Char('B') : QLatin1Char('-');
+    got += f.fontItalic() ? QLatin1Char('I') : QLatin1Char('-');
+    got += f.fontUnderline() ? QLatin1Char('U') : QLatin1Char('-');
+    got += f.fontStrikeOut() ? QLatin1Char('S') : QLatin1Char('-');
+    QCOMPARE(got, flags);
+    QCOMPARE(f.foreground().style() == Qt::NoBrush ? QStringLiteral("auto") : f.foreground().color().name(), color);
+    QCOMPARE(int(found.block().blockFormat().alignment() & Qt::AlignHorizontal_Mask), align);
+}
+} // namespace
+
+bool checkFormatAt(const QTextDocument &doc, const QString &text, const QString &family, double points,
+                   const QString &flags, const QString &color, int align)
+{
+    compareRun(doc, text, family, points, flags, color, align);
+    return !QTest::currentTestFailed();
+}
+
 QByteArray readFile(const QString &name)
 {
     QFile f(QStringLiteral(QUIVORA_TEST_DATA "/") + name);

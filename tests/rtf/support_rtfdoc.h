@@ -31,6 +31,12 @@ QTextCharFormat formatAt(const QTextDocument &doc, const QString &text);
 
 QStringList paragraphs(const QTextDocument &doc);
 
+// Checks the run at the first occurrence of text: font family, size, style
+// flags ("BIUS", "-" where off), colour ("auto" or "#rrggbb") and paragraph
+// alignment. Reports a failure of the current test; answers whether all held.
+bool checkFormatAt(const QTextDocument &doc, const QString &text, const QString &family, double points,
+                   const QString &flags, const QString &color, int align);
+
 QByteArray readFile(const QString &name);
 
 // Lines of RTF split at CR LF; a bare CR or LF stays inside its line.

@@ -167,19 +167,8 @@ void TestRtfWriters::formatting()
     QFETCH(int, align);
     QTextDocument doc;
     rtf::read(readFile(file), &doc);
-    const QTextCursor found = doc.find(text);
-    QVERIFY2(!found.isNull(), qPrintable(doc.toPlainText()));
-    const QTextCharFormat f = formatAt(doc, text);
-    QCOMPARE(f.fontFamilies().toStringList().value(0), family);
-    QCOMPARE(f.fontPointSize(), points);
-    QString got;
-    got += f.fontWeight() >= QFont::DemiBold ? QLatin1Char('B') : QLatin1Char('-');
-    got += f.fontItalic() ? QLatin1Char('I') : QLatin1Char('-');
-    got += f.fontUnderline() ? QLatin1Char('U') : QLatin1Char('-');
-    got += f.fontStrikeOut() ? QLatin1Char('S') : QLatin1Char('-');
-    QCOMPARE(got, flags);
-    QCOMPARE(f.foreground().style() == Qt::NoBrush ? QStringLiteral("auto") : f.foreground().color().name(), color);
-    QCOMPARE(int(found.block().blockFormat().alignment() & Qt::AlignHorizontal_Mask), align);
+    if (!checkFormatAt(doc, text, family, points, flags, color, align))
+        return;
 }
 
 // The PNG of the shape-picture group is shown; its metafile alternative is not added.
