@@ -3,7 +3,7 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libbenchmark-dev xvfb xauth fonts-dejavu-core
+            libbenchmark-dev xvfb xauth x11-utils fonts-dejavu-core
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test bench clean
@@ -38,6 +38,7 @@ run: build
 
 test: build
 	cd $(BUILD) && QT_QPA_PLATFORM=offscreen ctest --output-on-failure -j $(JOBS)
+	@tests/test-share.sh
 
 bench: build
 	bench/run-benchmarks.sh $(BUILD)
