@@ -69,7 +69,7 @@ void OpenLoadCheck(benchmark::State &state)
         doc.workFolder = work.path() + QLatin1Char('/');
         doc.master.setPath(work.filePath(QStringLiteral("Master")));
         doc.ui = &ui;
-        if (OpenTreeFile(&tree, nullptr, doc, path))
+        if (OpenTreeFile(&tree, nullptr, doc, path) != OpenResult::Opened)
             state.SkipWithError("the document did not open");
         nodes = CountNodes(&tree);
         state.PauseTiming(); // tearing the tree down is not part of opening it

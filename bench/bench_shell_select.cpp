@@ -201,7 +201,7 @@ void OpenTreeFileBare(benchmark::State &state)
         doc.workFolder = work.path() + QLatin1Char('/');
         doc.master.setPath(work.filePath(QStringLiteral("Master")));
         doc.ui = &ui;
-        const bool failed = OpenTreeFile(&tree, nullptr, doc, s.document);
+        const bool failed = OpenTreeFile(&tree, nullptr, doc, s.document) != OpenResult::Opened;
         nodes = CountNodes(&tree);
         state.PauseTiming();
         tree.clear();

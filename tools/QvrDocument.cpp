@@ -25,7 +25,7 @@ bool QvrDocument::open(const QString &path, QString *error)
             fprintf(stderr, "loading: %lld of %lld nodes\n", static_cast<long long>(done),
                     static_cast<long long>(total));
     };
-    const bool failed = OpenTreeFile(&tree, nullptr, doc, path);
+    const bool failed = OpenTreeFile(&tree, nullptr, doc, path) != OpenResult::Opened;
     loadMessages = messages.texts;
     if (failed) {
         *error = loadMessages.isEmpty() ? QStringLiteral("cannot open the document")

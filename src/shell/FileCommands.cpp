@@ -82,9 +82,12 @@ void TfrmTree::FileOpen1Execute()
         return;
     }
     m_lastOpenName = path;
-    const bool failed = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
+    const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
     m_doc.busy = true;
-    AfterOpen(!failed);
+    if (result == OpenResult::Refused)
+        AfterRefusedOpen();
+    else
+        AfterOpen(result == OpenResult::Opened);
 }
 
 void TfrmTree::mnuMRUClick(int slot)
@@ -98,9 +101,11 @@ void TfrmTree::mnuMRUClick(int slot)
 void TfrmTree::OpenByName(const QString &path)
 {
     tvwTree->setUpdatesEnabled(false);
-    const bool failed = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
+    const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
     m_doc.busy = true;
-    if (failed)
+    if (result == OpenResult::Refused)
+        AfterRefusedOpen();
+    else if (result == OpenResult::Failed)
         AfterFailedOpen();
     else
         AfterOpen(true);

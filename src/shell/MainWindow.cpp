@@ -29,6 +29,14 @@
 #include <QVBoxLayout>
 #include <cstdio>
 
+namespace {
+
+// A tree view lays out each expanded level in a stack frame of its own
+// (expanding all, scrolling to a node): deeper files are refused.
+constexpr int MaxShownDepth = 10000;
+
+} // namespace
+
 TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(parent)
 {
     setObjectName(QStringLiteral("TfrmTree"));
@@ -40,6 +48,7 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
     }
     m_doc.ui = m_dialogs;
     m_doc.expandOnLoad = false; // every open ends by collapsing the tree
+    m_doc.maxDepth = MaxShownDepth;
     m_doc.enableItemCommands = [this](bool on) { SetItemCommandsEnabled(on); };
 
     CreateLayout();
@@ -50,7 +59,12 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
     FormCreate(config);
 }
 
-TfrmTree::~TfrmTree() = default;
+TfrmTree::~TfrmTree()
+{
+    // The tree view would delete its nodes recursively, one stack frame per level.
+    m_doc.busy = true;
+    ClearTree(tvwTree);
+}
 
 void TfrmTree::CreateLayout()
 {
@@ -279,7 +293,6 @@ void TfrmTree::tmrDelayTimer()
         QGuiApplication::restoreOverrideCursor();
         return;
     }
-    m_doc.untitled = false;
     OpenByName(name);
     QGuiApplication::restoreOverrideCursor();
     QuitWhenIdleIfAsked();
@@ -311,6 +324,17 @@ void TfrmTree::AfterFailedOpen()
     UpdateCaption();
     m_doc.busy = false;
     m_doc.itemTextChanged = false;
+}
+
+void TfrmTree::AfterRefusedOpen()
+{
+    tvwTree->setUpdatesEnabled(true);
+    // The editor is enabled exactly while an item is the current one (the
+    // start-up wait disabled it).
+    txtEdit->setEditorEnabled(m_doc.currentItemKey != 0);
+    ShowSelectionPath();
+    UpdateCaption();
+    m_doc.busy = false;
 }
 
 void TfrmTree::ShowSelectionPath()

@@ -108,6 +108,8 @@ private:
     void ApplyStoredAppearance();
     void AfterOpen(bool addRecent);
     void AfterFailedOpen();
+    // The file was refused and the open document stays: show it as it was.
+    void AfterRefusedOpen();
     // Opens a file named by the start-up or a recent entry, with the steps after it.
     void OpenByName(const QString &path);
     bool GuardedStart();

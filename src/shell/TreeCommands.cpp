@@ -78,6 +78,7 @@ void TfrmTree::Delete2Execute()
     StorePoint();
     const bool item = IsItem(node);
     const int key = NodeKey(node);
+    const int carriers = TreeKeys::of(tvwTree).count(key); // a damaged file may share a key
     if (ConfirmDelete(m_dialogs, node->text(0), item)) {
         m_doc.busy = true;
         if (item)
@@ -88,7 +89,7 @@ void TfrmTree::Delete2Execute()
         // A delete whose write failed keeps the node, and the editor keeps
         // whatever text it holds. Otherwise the selection moved on while the
         // deleted node left: show the node now selected.
-        if (!TreeKeys::of(tvwTree).contains(key)) {
+        if (TreeKeys::of(tvwTree).count(key) < carriers) {
             m_doc.currentItemKey = 0;
             m_doc.itemTextChanged = false;
             tvwTreeChange(tvwTree->currentItem(), nullptr);

@@ -27,6 +27,10 @@ struct DocState
     // Whether a loaded tree is shown fully expanded; the main window collapses
     // it right after opening, so it skips expanding every branch first.
     bool expandOnLoad = true;
+    // The deepest nesting (levels below the root) a file may have to be
+    // opened; 0 for any. A tree view lays out every expanded level in a stack
+    // frame of its own, so a window must refuse what it cannot show.
+    int maxDepth = 0;
 
     UserMessages *ui = nullptr;           // where messages go
     QProgressBar *progressBar = nullptr;  // shown while a file loads; may be null

@@ -17,6 +17,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QLocale>
 #include <QProgressBar>
 #include <QTreeWidget>
 
@@ -29,10 +30,13 @@ QString DocumentTitleFor(const QString &path)
     return title.isEmpty() ? info.fileName() : title;
 }
 
-QString CannotOpenMessage(const QString &title)
+QString CannotOpenMessage(const QString &title, const QString &reason)
 {
-    return ProductName() + QStringLiteral(" cannot open the document. (") + title
-           + QStringLiteral(")");
+    QString text = ProductName() + QStringLiteral(" cannot open the document. (") + title
+                   + QStringLiteral(")");
+    if (!reason.isEmpty())
+        text += QLatin1Char('\n') + reason;
+    return text;
 }
 
 namespace {
@@ -120,6 +124,16 @@ public:
         m_byKey.reserve(nodes);
         m_keys.reserve(nodes);
     }
+    ~TreeBuilder()
+    {
+        // A load that stopped part way leaves no node behind.
+        for (QTreeWidgetItem *top : std::as_const(m_tops))
+            DeleteNodes(top);
+    }
+    TreeBuilder(const TreeBuilder &) = delete;
+    TreeBuilder &operator=(const TreeBuilder &) = delete;
+
+    bool hasRoot() const { return m_rootSeen; }
 
     void addLine(const QByteArray &line)
     {
@@ -132,6 +146,7 @@ public:
         if (kind == 1) {
             QTreeWidgetItem *root = NewNode(QStringLiteral("$"), key);
             addTop(root);
+            m_keys.add(key);
             m_start = root;
             if (!m_rootSeen) {
                 m_rootSeen = true;
@@ -173,6 +188,7 @@ public:
     void finish(bool expand)
     {
         m_tree->addTopLevelItems(m_tops);
+        m_tops.clear(); // the tree owns them now
         if (expand)
             m_tree->expandAll();
     }
@@ -182,7 +198,6 @@ private:
     {
         m_tops.append(node);
         m_byKey.insert(NodeKey(node), node);
-        m_keys.add(NodeKey(node));
     }
 
     QTreeWidget *m_tree;
@@ -238,6 +253,10 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
                 continue;
             builder.addLine(line);
         }
+        // Without a root there is no tree to show or to add to (an older
+        // layout without node lines converts to none).
+        if (!builder.hasRoot())
+            throw LoadFailure();
         builder.finish(doc.expandOnLoad);
     } catch (const LoadFailure &) {
         ClearTree(tree);
@@ -298,45 +317,98 @@ bool LoadTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     return buildTree(tree, editor, doc);
 }
 
-bool OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path)
+OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path)
 {
     WaitCursor wait;
+    doc.busy = true; // stays set for the caller, which clears it once the selection is set
+
+    // The user's file is read once, into memory, and checked before anything
+    // of the open document is given up; it is only ever read.
+    MasterFile incoming(doc.masterPath());
+    QString problem;
+    if (!incoming.load(path, &problem) || !(problem = TreeFileProblem(incoming, doc.maxDepth)).isEmpty()) {
+        if (doc.ui)
+            doc.ui->showMessage(CannotOpenMessage(DocumentTitleFor(path), problem));
+        return OpenResult::Refused;
+    }
+
     QFile::remove(doc.masterPath());
     QFile::remove(doc.workFolder + QStringLiteral("ItemText"));
     doc.documentPath = path;
     doc.documentTitle = DocumentTitleFor(path);
-
-    // The user's file is read once, into memory; it is only ever read.
-    doc.busy = true;
-    if (doc.master.load(path)) {
-        // The master file starts as a byte copy of the user's file, made by
-        // the system; the user's file stays the durable original, so no flush.
-        namespace fs = std::filesystem;
-        const fs::path master(doc.masterPath().toStdU16String());
-        std::error_code error;
-        const bool copied = fs::copy_file(fs::path(path.toStdU16String()), master,
-                                          fs::copy_options::overwrite_existing, error);
-        // The copy takes the file's permissions; a read-only document must
-        // still give a master file that every change can rewrite.
-        if (copied)
-            fs::permissions(master, fs::perms::owner_read | fs::perms::owner_write,
-                            fs::perm_options::add, error);
-        QString reason;
-        if (!copied && !doc.master.saveQuick(&reason) && doc.ui)
-            doc.ui->showMessage(QStringLiteral("The work file %1 cannot be written: %2")
-                                    .arg(doc.masterPath(), reason));
-        buildTree(tree, editor, doc);
-    } else {
-        doc.master.clear();
-        ClearTree(tree);
-        failLoad(tree, editor, doc);
-    }
-    // Busy stays set for the caller, which clears it once the selection is set.
+    doc.master = std::move(incoming);
+    // The master file starts as a byte copy of the user's file, made by
+    // the system; the user's file stays the durable original, so no flush.
+    namespace fs = std::filesystem;
+    const fs::path master(doc.masterPath().toStdU16String());
+    std::error_code error;
+    const bool copied = fs::copy_file(fs::path(path.toStdU16String()), master,
+                                      fs::copy_options::overwrite_existing, error);
+    // The copy takes the file's permissions; a read-only document must
+    // still give a master file that every change can rewrite.
+    if (copied)
+        fs::permissions(master, fs::perms::owner_read | fs::perms::owner_write,
+                        fs::perm_options::add, error);
+    QString reason;
+    if (!copied && !doc.master.saveQuick(&reason) && doc.ui)
+        doc.ui->showMessage(QStringLiteral("The work file %1 cannot be written: %2")
+                                .arg(doc.masterPath(), reason));
+    const bool loaded = buildTree(tree, editor, doc);
     doc.busy = true;
     if (editor)
         editor->setModifiedState(false);
     doc.documentChanged = false;
-    return doc.untitled;
+    return loaded ? OpenResult::Opened : OpenResult::Failed;
+}
+
+QString TreeFileProblem(const MasterFile &content, int maxDepth)
+{
+    const QString notTreeFile = QStringLiteral("It is not a ") + ProductName()
+                                + QStringLiteral(" tree file.");
+    if (content.head().isEmpty())
+        return QStringLiteral("It is empty.");
+    const QString tooDeep = QStringLiteral("It is nested too deeply to show (more than ")
+                            + QLocale(QLocale::English).toString(maxDepth)
+                            + QStringLiteral(" levels).");
+    if (IsOldFormat(content.head())) {
+        // Node lines from index 2 to the first "End", each holding its path:
+        // the path's backslashes count its levels.
+        const QList<QByteArray> lines = content.allLines();
+        qsizetype end = 2;
+        qsizetype deepest = 0;
+        for (; end < lines.size() && lines[end] != EndLine; ++end)
+            deepest = qMax(deepest, lines[end].mid(7).count('\\'));
+        // Shorter files are left unconverted, which gives no tree either.
+        if (lines.size() < 5 || end == 2)
+            return notTreeFile;
+        return maxDepth > 0 && deepest > maxDepth ? tooDeep : QString();
+    }
+
+    // Levels follow the loader: a node below its parent, one whose parent is
+    // not known below the root.
+    bool root = false;
+    QHash<int, int> depthOf;
+    if (maxDepth > 0)
+        depthOf.reserve(content.nodes().size());
+    for (const QByteArray &line : content.nodes()) {
+        int key = 0, parent = 0;
+        if (line.isEmpty() || !ParseKeyField(field(line, 0, 7), &key))
+            continue;
+        if (line[0] == '1')
+            root = root || key == RootKey;
+        if (maxDepth <= 0 || (line[0] != '1' && line[0] != '2' && line[0] != '3'))
+            continue;
+        if (line[0] == '1' || !ParseKeyField(field(line, 8, 7), &parent)) {
+            depthOf.insert(key, 0);
+            continue;
+        }
+        const auto it = depthOf.constFind(parent);
+        const int depth = it == depthOf.constEnd() ? 1 : *it + 1;
+        if (depth > maxDepth)
+            return tooDeep;
+        depthOf.insert(key, depth);
+    }
+    return root ? QString() : notTreeFile;
 }
 
 bool OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc,

@@ -4,6 +4,7 @@
 
 class QTreeWidget;
 class ItemEditor;
+class MasterFile;
 struct DocState;
 
 // Writes the twelve lines of a new document to the master file.
@@ -18,15 +19,30 @@ void NewTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc);
 // Answers whether the load succeeded.
 bool LoadTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc);
 
+enum class OpenResult {
+    Opened,  // the file is the open document
+    Refused, // not read, or not a tree file: the open document stays as it was
+    Failed,  // the load failed part way: a new document took its place
+};
+
 // Opens the user's file `path` into the master file and the explorer. The
-// user's file is only read. Answers true when the load failed (a new
-// document took its place); Busy is left set for the caller.
-bool OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path);
+// file is read and checked (TreeFileProblem) before anything of the open
+// document is given up; a refusal says why in the cannot-open message. The
+// user's file is only read. Busy is left set for the caller.
+OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path);
 
 // The dialog variant: `askPath` shows the open dialog and answers the chosen
 // path, empty when cancelled. Answers false when the dialog was cancelled.
 bool OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc,
                   const std::function<QString()> &askPath);
 
-// The message shown when a document cannot be opened.
-QString CannotOpenMessage(const QString &title);
+// Why the content read from a file cannot be opened as a tree file (the
+// second line of the cannot-open message); empty when it can. Refused: an
+// empty file; a file of the current layout without a root line (kind 1, key
+// 1000000) in its node section; an older-layout file without node lines or
+// too short to convert; a tree nested deeper than `maxDepth` levels (0: any).
+QString TreeFileProblem(const MasterFile &content, int maxDepth);
+
+// The message shown when a document cannot be opened; `reason`, when given,
+// is its second line.
+QString CannotOpenMessage(const QString &title, const QString &reason = QString());

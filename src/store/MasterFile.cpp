@@ -165,6 +165,7 @@ void MasterFile::setContent(const QByteArray &bytes)
         }
         flushRun(lineStart);
         Segment seg;
+        seg.kind = Segment::Block;
         ParseKeyField(line, &seg.key);
         const char *bodyStart = cur.p;
         const char *bodyEnd = cur.end;
@@ -218,23 +219,17 @@ void MasterFile::removeBlock(int key)
     if (it == m_blockIndex.end())
         return;
     const qsizetype pos = *it;
-    m_segments[pos].key = -1;
-    m_segments[pos].body.clear();
-    ++m_removed;
     m_blockIndex.erase(it);
-    if (m_duplicateKeys.contains(key)) {
-        // A damaged file held two blocks for one item: the next one now comes first.
-        bool more = false;
-        for (qsizetype i = pos + 1; i < m_segments.size(); ++i) {
-            if (m_segments[i].key != key)
-                continue;
-            if (!m_blockIndex.contains(key))
-                m_blockIndex.insert(key, i);
-            else
-                more = true;
-        }
-        if (!more)
-            m_duplicateKeys.remove(key);
+    // A damaged file may hold more blocks of the item; left behind, an older
+    // one would be the text read next.
+    const qsizetype last = m_duplicateKeys.remove(key) ? m_segments.size() : pos + 1;
+    for (qsizetype i = pos; i < last; ++i) {
+        Segment &seg = m_segments[i];
+        if (seg.kind != Segment::Block || seg.key != key)
+            continue;
+        seg.kind = Segment::Removed;
+        seg.body.clear();
+        ++m_removed;
     }
     if (m_removed > 64 && m_removed > m_segments.size() / 2)
         compact();
@@ -242,7 +237,9 @@ void MasterFile::removeBlock(int key)
 
 void MasterFile::appendBlock(int key, const QByteArray &text)
 {
+    closeNodeSection();
     Segment seg;
+    seg.kind = Segment::Block;
     seg.key = key;
     const QList<QByteArray> lines = SplitLines(text);
     seg.body.reserve(text.size() + lines.size() + 2);
@@ -253,9 +250,9 @@ void MasterFile::appendBlock(int key, const QByteArray &text)
     // A damaged file may end inside a block; left open, it would swallow the
     // new one when the file is read again.
     for (qsizetype i = m_segments.size() - 1; i >= 0; --i) {
-        if (m_segments[i].key < 0)
+        if (m_segments[i].kind == Segment::Removed)
             continue;
-        if (m_segments[i].key > 0)
+        if (m_segments[i].kind == Segment::Block)
             m_segments[i].closed = true;
         break;
     }
@@ -263,19 +260,32 @@ void MasterFile::appendBlock(int key, const QByteArray &text)
     indexBlock(m_segments.size() - 1);
 }
 
+void MasterFile::closeNodeSection()
+{
+    if (m_nodesClosed)
+        return;
+    // Without its "End" every line after the root is a node line, so the
+    // file holds no "Data"/"End" pair either.
+    m_nodesClosed = true;
+    Segment data;
+    data.body = QByteArrayLiteral("Data\r\nEnd\r\n");
+    m_segments.prepend(data);
+    compact(); // positions moved: index them again
+}
+
 void MasterFile::compact()
 {
     QList<Segment> kept;
     kept.reserve(m_segments.size() - m_removed);
     for (const Segment &s : std::as_const(m_segments))
-        if (s.key >= 0)
+        if (s.kind != Segment::Removed)
             kept.append(s);
     m_segments = std::move(kept);
     m_removed = 0;
     m_blockIndex.clear();
     m_duplicateKeys.clear();
     for (qsizetype i = 0; i < m_segments.size(); ++i)
-        if (m_segments[i].key > 0)
+        if (m_segments[i].kind == Segment::Block)
             indexBlock(i);
 }
 
@@ -321,25 +331,25 @@ template <typename Sink> bool MasterFile::forEachChunk(Sink &&sink) const
     if (!sink(QByteArrayView(top)))
         return false;
     for (const Segment &s : m_segments) {
-        if (s.key < 0)
+        if (s.kind == Segment::Removed)
             continue;
-        if (s.key > 0) {
+        if (s.kind == Segment::Block) {
             // Formatted by hand: printf for every block costs more than the writing.
             char keyLine[16];
             char *end = keyLine + sizeof keyLine;
             char *p = end;
             *--p = '\n';
             *--p = '\r';
+            // Seven digits, as the key line was read: "0001234" stays itself.
             unsigned k = unsigned(s.key);
-            do
+            for (int digits = 0; digits < 7 || k != 0; ++digits, k /= 10)
                 *--p = char('0' + k % 10);
-            while ((k /= 10) != 0);
             if (!sink(QByteArrayView(p, end - p)))
                 return false;
         }
         if (!s.body.isEmpty() && !sink(QByteArrayView(s.body)))
             return false;
-        if (s.key > 0 && s.closed && !sink(QByteArrayView("End\r\n")))
+        if (s.kind == Segment::Block && s.closed && !sink(QByteArrayView("End\r\n")))
             return false;
     }
     return true;

@@ -58,18 +58,25 @@ public:
     bool hasBlock(int key) const { return m_blockIndex.contains(key); }
     // The text lines of the first block of the item, each ending CR LF.
     QByteArray blockText(int key) const;
+    // Removes every block of the item (a damaged file may hold more than one).
     void removeBlock(int key);
-    // Appends a block; `text` is the item's text, split here into lines.
+    // Appends a block; `text` is the item's text, split here into lines. A
+    // node section left open by a damaged file is closed first, or the block
+    // would be read as node lines.
     void appendBlock(int key, const QByteArray &text);
     int blockCount() const { return int(m_blockIndex.size()); }
 
 private:
     struct Segment
     {
-        int key = 0;         // > 0: an item text block; 0: other lines; -1: removed
+        enum Kind : char { Other, Block, Removed };
+        Kind kind = Other;   // Block: a key line, its text lines and "End"
+        int key = 0;         // a block's key: its seven digits, leading zeros and all
         QByteArray body;     // lines, each ending CR LF (block: between key line and End)
         bool closed = true;  // the block ends with its "End" line
     };
+
+    void closeNodeSection();
 
     void indexBlock(qsizetype pos);
     void compact();

@@ -4,6 +4,7 @@
 
 #include "store/DocState.h"
 #include "store/MasterEdit.h"
+#include "store/NodeTree.h"
 #include "store/TreeKeys.h"
 
 #include <QTreeWidget>
@@ -43,7 +44,7 @@ QByteArrayView field(const QByteArray &line, qsizetype from, qsizetype length)
 void removeNode(QTreeWidget *tree, QTreeWidgetItem *node)
 {
     TreeKeys::of(tree).removeSubtree(node);
-    delete node;
+    DeleteNodes(node);
 }
 
 } // namespace

@@ -5,17 +5,23 @@
 #include "store/TreeKeys.h"
 
 #include <QApplication>
+#include <QItemSelectionModel>
 #include <QStyle>
 #include <QTreeWidget>
+
+#include <algorithm>
 
 QString NodePath(const QTreeWidgetItem *node)
 {
     if (!node)
         return QStringLiteral("$");
-    QString path = node->text(0);
-    for (const QTreeWidgetItem *p = node->parent(); p; p = p->parent())
-        path = p->text(0) + QLatin1Char('\\') + path;
-    return path;
+    // Gathered first and joined once: prepending name by name would copy the
+    // path again at every level of a deep tree.
+    QStringList names;
+    for (const QTreeWidgetItem *n = node; n; n = n->parent())
+        names.append(n->text(0));
+    std::reverse(names.begin(), names.end());
+    return names.join(QLatin1Char('\\'));
 }
 
 QIcon NodeIcon(bool item)
@@ -156,8 +162,41 @@ int CountNodes(QTreeWidget *tree)
     return n;
 }
 
+void DeleteNodes(QTreeWidgetItem *node)
+{
+    if (!node)
+        return;
+    if (QTreeWidgetItem *parent = node->parent())
+        parent->takeChild(parent->indexOfChild(node));
+    else if (QTreeWidget *tree = node->treeWidget())
+        tree->takeTopLevelItem(tree->indexOfTopLevelItem(node));
+    // A node deletes its children, and they theirs, one stack frame per
+    // level: a deep tree would exhaust the stack. So the nodes go bottom-up,
+    // each a leaf when it goes, taken off its parent from the end (cheap, and
+    // the parent is out of any view by now).
+    QTreeWidgetItem *n = node;
+    while (true) {
+        while (n->childCount() > 0)
+            n = n->child(n->childCount() - 1);
+        if (n == node)
+            break;
+        QTreeWidgetItem *parent = n->parent();
+        delete parent->takeChild(parent->childCount() - 1);
+        n = parent;
+    }
+    delete node;
+}
+
 void ClearTree(QTreeWidget *tree)
 {
-    tree->clear();
+    // Qt's own clear() deletes the nodes top-down, recursively. Collapsing
+    // first drops the view's record of every expanded node at once, instead
+    // of one ancestor walk per record as the nodes leave.
+    tree->collapseAll();
+    if (QItemSelectionModel *selection = tree->selectionModel())
+        selection->clear();
+    const QList<QTreeWidgetItem *> tops = tree->invisibleRootItem()->takeChildren();
+    for (QTreeWidgetItem *top : tops)
+        DeleteNodes(top);
     TreeKeys::of(tree).clear();
 }

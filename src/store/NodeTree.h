@@ -37,5 +37,8 @@ void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)>
 QIcon NodeIcon(bool item);
 // A new node, not yet in any tree.
 QTreeWidgetItem *NewNode(const QString &name, int key);
-// Removes every node (and its keys) from the tree.
+// Takes `node` out of its parent or tree and deletes it with everything below
+// it, without recursion, so a tree of any depth can go.
+void DeleteNodes(QTreeWidgetItem *node);
+// Removes every node (and its keys) from the tree, without recursion.
 void ClearTree(QTreeWidget *tree);

@@ -15,6 +15,12 @@ QDate g_fixedToday;
 NodeItem::NodeItem(const QString &name, int key) : QTreeWidgetItem(Type), m_key(key)
 {
     setText(0, name);
+    ++s_live;
+}
+
+NodeItem::~NodeItem()
+{
+    --s_live;
 }
 
 QVariant NodeItem::data(int column, int role) const

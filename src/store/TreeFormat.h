@@ -27,12 +27,18 @@ class NodeItem : public QTreeWidgetItem
 public:
     static constexpr int Type = QTreeWidgetItem::UserType + 1;
     NodeItem(const QString &name, int key);
+    ~NodeItem() override;
+    NodeItem(const NodeItem &) = delete;
+    NodeItem &operator=(const NodeItem &) = delete;
     int key() const { return m_key; }
+    // Nodes alive in the process: a load that fails must leave none behind.
+    static qsizetype liveCount() { return s_live; }
     QVariant data(int column, int role) const override;
     void setData(int column, int role, const QVariant &value) override;
 
 private:
     int m_key;
+    static inline qsizetype s_live = 0;
 };
 
 // The key an explorer node carries as its data; 0 for no node.

@@ -19,12 +19,17 @@ void TreeKeys::clear()
 
 void TreeKeys::add(int key)
 {
-    m_keys.insert(key);
+    ++m_keys[key];
 }
 
 void TreeKeys::remove(int key)
 {
-    m_keys.remove(key);
+    const auto it = m_keys.find(key);
+    if (it == m_keys.end())
+        return;
+    if (--*it > 0)
+        return; // another node still carries it
+    m_keys.erase(it);
     if (IsBranchKey(key) && key < m_branchHint)
         m_branchHint = key;
     if (IsItemKey(key) && key < m_itemHint)
@@ -35,9 +40,14 @@ void TreeKeys::removeSubtree(const QTreeWidgetItem *node)
 {
     if (!node)
         return;
-    remove(NodeKey(node));
-    for (int i = 0; i < node->childCount(); ++i)
-        removeSubtree(node->child(i));
+    // A list instead of recursion: a deep tree cannot exhaust the stack.
+    QList<const QTreeWidgetItem *> pending{node};
+    while (!pending.isEmpty()) {
+        const QTreeWidgetItem *n = pending.takeLast();
+        remove(NodeKey(n));
+        for (int i = 0; i < n->childCount(); ++i)
+            pending.append(n->child(i));
+    }
 }
 
 int TreeKeys::lowestFree(NodeKind kind)

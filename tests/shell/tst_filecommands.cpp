@@ -287,16 +287,27 @@ private Q_SLOTS:
         QVERIFY(w->mnuSep8->isVisible());
     }
 
-    void failedRecentEntryStaysListed()
+    // A file that cannot be read, or is no tree file, is refused before the
+    // open document is given up; it does not join the recent list.
+    void refusedFileKeepsTheDocument()
     {
         Fixture f;
-        SetRegistryValue(QStringLiteral("\\Files"), QStringLiteral("RecentFile1"), f.docPath("gone.qvr"));
-        TfrmTree *w = f.start();
-        w->mnuMRU[0]->trigger();
-        QCOMPARE(f.dialogs.texts(), QStringList{"Quivora cannot open the document. (gone)"});
-        QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - New File"));
+        writeFile(f.docPath("doc.qvr"), sampleDocument());
+        writeFile(f.docPath("notes.txt"), "Dear diary,\r\nnothing today.\r\nBye\r\n");
+        TfrmTree *w = f.start({f.docPath("doc.qvr")});
+        w->ShowRecentFiles({f.docPath("doc.qvr"), f.docPath("gone.qvr")});
+        f.select("$\\Recipes\\Soup");
+        f.dialogs.fileAnswers.enqueue(f.docPath("notes.txt"));
+        w->FileOpen1->trigger();
+        w->mnuMRU[1]->trigger();
+        QCOMPARE(f.dialogs.texts(), (QStringList{"Quivora cannot open the document. (notes)\nIt is not a Quivora tree file.",
+                                                 "Quivora cannot open the document. (gone)\nNo such file or directory"}));
+        QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - doc"));
+        QCOMPARE(w->tree()->currentItem()->text(0), QStringLiteral("Soup"));
         QVERIFY(w->editor()->isEnabled());
-        QCOMPARE(ReadRecentFiles().first(), f.docPath("gone.qvr"));
+        QVERIFY(w->editor()->toPlainText().contains("Onion soup"));
+        QCOMPARE(ReadRecentFiles().first(), f.docPath("doc.qvr"));
+        QCOMPARE(w->mnuMRU[1]->data().toString(), f.docPath("gone.qvr"));
     }
 
     void fileMenu()

@@ -77,7 +77,7 @@ private Q_SLOTS:
     {
         Fixture f;
         TfrmTree *w = f.start({f.docPath("gone.qvr")});
-        QCOMPARE(f.dialogs.texts(), QStringList{"Quivora cannot open the document. (gone)"});
+        QCOMPARE(f.dialogs.texts(), QStringList{"Quivora cannot open the document. (gone)\nNo such file or directory"});
         QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - New File"));
         QCOMPARE(paths(w->tree()), (QStringList{"$", "$\\New Item"}));
         QVERIFY(w->editor()->isEnabled());

@@ -8,6 +8,7 @@
 #include "store/DocState.h"
 #include "store/Integrity.h"
 #include "store/Loader.h"
+#include "store/NodeOps.h"
 #include "store/NodeTree.h"
 #include "store/TreeFormat.h"
 
@@ -60,7 +61,7 @@ private Q_SLOTS:
         m_doc.master.setPath(m_dir->filePath(QStringLiteral("Master")));
         m_doc.ui = &m_ui;
         m_ui.clear();
-        m_tree.clear();
+        ClearTree(&m_tree);
     }
 
     void open_data()
@@ -114,12 +115,6 @@ private Q_SLOTS:
         QTest::newRow("parent is not a number")
             << file({"1000000 0000000 $", "3000001 10000-0 A"}) << newDoc << QStringList{cannot};
         QTest::newRow("empty node line") << file({"1000000 0000000 $", ""}) << newDoc << QStringList{cannot};
-        QTest::newRow("one line") << QByteArray("Quivora Ver. 2.1\r\n") << newDoc << QStringList{cannot};
-        QTest::newRow("empty file") << QByteArray() << newDoc << QStringList{cannot};
-        QByteArray garbage;
-        for (int i = 0; i < 5000; ++i)
-            garbage += char((i * 7919 + 13) % 256);
-        QTest::newRow("binary garbage") << garbage << newDoc << QStringList{cannot};
         QTest::newRow("very long line")
             << file({"1000000 0000000 $", "3000001 1000000 " + QByteArray(300000, 'x')})
             << QStringList{"$", "$\\" + QString(300000, QLatin1Char('x'))} << QStringList{};
@@ -136,7 +131,7 @@ private Q_SLOTS:
         writeFile(path, content);
 
         fakes::PlainEditor editor;
-        const bool failed = OpenTreeFile(&m_tree, &editor, m_doc, path);
+        const bool failed = OpenTreeFile(&m_tree, &editor, m_doc, path) == OpenResult::Failed;
         QCOMPARE(paths(&m_tree), tree);
         QCOMPARE(m_ui.texts(), messages);
         QCOMPARE(failed, messages.contains("message:Quivora cannot open the document. (doc)"));
@@ -149,13 +144,105 @@ private Q_SLOTS:
         QCOMPARE(readFile(m_doc.masterPath()), m_doc.master.toBytes());
     }
 
-    void missingFile()
+    // Files that are no tree file, or that the window cannot show, are read
+    // and refused before anything of the open document is given up.
+    void refused_data()
     {
-        const bool failed = OpenTreeFile(&m_tree, nullptr, m_doc, m_dir->filePath("gone.qvr"));
-        QVERIFY(failed);
-        QCOMPARE(m_ui.texts(), QStringList{"message:Quivora cannot open the document. (gone)"});
-        QCOMPARE(paths(&m_tree), (QStringList{"$", "$\\New Item"}));
-        QCOMPARE(m_doc.currentItemKey, FirstItemKey);
+        QTest::addColumn<QByteArray>("content"); // null: no file at all
+        QTest::addColumn<int>("maxDepth");
+        QTest::addColumn<QString>("reason");
+        const QString notTree = QStringLiteral("It is not a Quivora tree file.");
+        QByteArray chain = kHead + "1000000 0000000 $\r\n";
+        for (int k = 2000001; k <= 2000004; ++k)
+            chain += QByteArray::number(k) + ' ' + QByteArray::number(k == 2000001 ? 1000000 : k - 1) + " b\r\n";
+        QByteArray random;
+        for (int i = 0; i < 5000; ++i)
+            random += char((i * 7919 + 13) % 256);
+        QTest::newRow("missing file") << QByteArray() << 0 << "No such file or directory";
+        QTest::newRow("empty file") << QByteArray("") << 0 << "It is empty.";
+        QTest::newRow("three lines of text") << QByteArray("Dear diary,\r\nnothing.\r\nBye\r\n") << 0 << notTree;
+        QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 24) << 0 << notTree;
+        QTest::newRow("random bytes") << random << 0 << notTree;
+        QTest::newRow("header without root line")
+            << file({"'1000000 0000000 $", "2000001 1000000 A", "1000001 0000000 $"}) << 0 << notTree;
+        QTest::newRow("older layout without node lines")
+            << QByteArray("Kestrava Ver. 1.1\r\nTree\r\nEnd\r\n3000001\r\nx\r\nEnd\r\n") << 0 << notTree;
+        QTest::newRow("older layout too short to convert")
+            << QByteArray("Kestrava Ver. 1.1\r\nTree\r\n1000000 $\r\nEnd\r\n") << 0 << notTree;
+        QTest::newRow("deeper than the limit") << chain << 3
+                                               << "It is nested too deeply to show (more than 3 levels).";
+        QTest::newRow("older layout deeper than the limit")
+            << QByteArray("Kestrava Ver. 1.1\r\nTree\r\n1000000 $\r\n2000001 $\\a\r\n2000002 $\\a\\b\r\nEnd\r\n")
+            << 1 << "It is nested too deeply to show (more than 1 levels).";
+    }
+    void refused()
+    {
+        QFETCH(QByteArray, content);
+        QFETCH(int, maxDepth);
+        QFETCH(QString, reason);
+        const QString open = m_dir->filePath(QStringLiteral("open.qvr"));
+        writeFile(open, file({"1000000 0000000 $", "3000001 1000000 A"}));
+        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, open), OpenResult::Opened);
+        m_tree.setCurrentItem(m_tree.topLevelItem(0)->child(0));
+        m_doc.documentChanged = true;
+        const QByteArray master = readFile(m_doc.masterPath());
+        const QString path = m_dir->filePath(QStringLiteral("bad.qvr"));
+        if (!content.isNull())
+            writeFile(path, content);
+
+        m_doc.maxDepth = maxDepth;
+        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, path), OpenResult::Refused);
+        QCOMPARE(m_ui.texts(), QStringList{"message:Quivora cannot open the document. (bad)\n" + reason});
+        QCOMPARE(paths(&m_tree), (QStringList{"$", "$\\A"}));
+        QCOMPARE(m_tree.currentItem()->text(0), QStringLiteral("A"));
+        QCOMPARE(m_doc.documentPath, open);
+        QVERIFY(m_doc.documentChanged && !m_doc.untitled);
+        QCOMPARE(readFile(m_doc.masterPath()), master);
+        QCOMPARE(m_doc.master.toBytes(), master);
+        // At the limit it opens.
+        m_doc.maxDepth = maxDepth + 1;
+        if (maxDepth > 0)
+            QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, path), OpenResult::Opened);
+    }
+
+    // A load that fails part way leaves no node of what it built behind.
+    void failedLoadLeavesNoNodes()
+    {
+        NewTreeFile(&m_tree, nullptr, m_doc);
+        const qsizetype before = NodeItem::liveCount();
+        QList<QByteArray> nodes{"1000000 0000000 $"};
+        for (int k = 3000001; k < 3001000; ++k)
+            nodes << QByteArray::number(k) + " 1000000 item";
+        nodes << "3001000 10x0000 bad";
+        writeFile(m_dir->filePath(QStringLiteral("doc.qvr")), file(nodes));
+        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, m_dir->filePath(QStringLiteral("doc.qvr"))),
+                 OpenResult::Failed);
+        QCOMPARE(NodeItem::liveCount(), before);
+    }
+
+    // Far deeper than any call stack: loading, paths, the check, deleting
+    // and clearing walk the tree without recursion.
+    void deepChain()
+    {
+        constexpr int depth = 200000;
+        QList<QByteArray> nodes{"1000000 0000000 $"};
+        for (int k = 2000001; k < 2000001 + depth; ++k)
+            nodes << QByteArray::number(k) + ' ' + QByteArray::number(k == 2000001 ? RootKey : k - 1) + " b";
+        writeFile(m_doc.masterPath(), file(nodes));
+        m_doc.expandOnLoad = false;
+        QVERIFY(LoadTree(&m_tree, nullptr, m_doc));
+        QTreeWidgetItem *deepest = m_tree.topLevelItem(0);
+        while (deepest->childCount())
+            deepest = deepest->child(0);
+        QCOMPARE(NodePath(deepest).size(), 1 + 2 * depth);
+        QVERIFY(AutoCheckIntegrity(&m_tree, m_doc));
+        m_tree.setCurrentItem(m_tree.topLevelItem(0)->child(0));
+        QVERIFY(DeleteBranch(&m_tree, m_doc));
+        QCOMPARE(m_doc.master.nodes(), QList<QByteArray>{RootLine});
+        QVERIFY(m_ui.shown.isEmpty());
+        QVERIFY(LoadTree(&m_tree, nullptr, m_doc));
+        ClearTree(&m_tree);
+        QCOMPARE(NodeItem::liveCount(), 0);
     }
 
     void integrityAfterChange()
@@ -186,7 +273,7 @@ private Q_SLOTS:
                                "3000001 $\\Notes\\Tasks\r\nEnd\r\n3000001\r\n{\\rtf1 x}\r\nEnd\r\n";
         const QString path = m_dir->filePath(QStringLiteral("old.qvr"));
         writeFile(path, old);
-        QVERIFY(!OpenTreeFile(&m_tree, nullptr, m_doc, path));
+        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, path), OpenResult::Opened);
         const QByteArray today = ToCp1252(TodayText());
         QCOMPARE(readFile(m_doc.masterPath()),
                  "Kestrava Ver. 1.1\r\nCreated: " + today + "\r\nLastSaved: " + today

@@ -286,13 +286,13 @@ void TestQvr::commands_data()
         << "check" << "shortline" << 1 << QByteArray()
         << "qvr: %1: AutoCheck, line # 9 (3000002 1000000 ) corrupted (less than17 characters).\n";
     QTest::newRow("check garbage") << "check" << "garbage" << 2 << QByteArray()
-                                   << "qvr: %1: Quivora cannot open the document. (garbage)\n";
+                                   << "qvr: %1: Quivora cannot open the document. (garbage)\nIt is not a Quivora tree file.\n";
     QTest::newRow("tree garbage") << "tree" << "garbage" << 2 << QByteArray()
-                                  << "qvr: %1: Quivora cannot open the document. (garbage)\n";
+                                  << "qvr: %1: Quivora cannot open the document. (garbage)\nIt is not a Quivora tree file.\n";
     QTest::newRow("cat garbage") << "cat" << "garbage" << 2 << QByteArray()
-                                 << "qvr: %1: Quivora cannot open the document. (garbage)\n";
+                                 << "qvr: %1: Quivora cannot open the document. (garbage)\nIt is not a Quivora tree file.\n";
     QTest::newRow("export garbage") << "export" << "garbage" << 2 << QByteArray()
-                                    << "qvr: %1: Quivora cannot open the document. (garbage)\n";
+                                    << "qvr: %1: Quivora cannot open the document. (garbage)\nIt is not a Quivora tree file.\n";
     QTest::newRow("check missing") << "check" << "missing" << 2 << QByteArray()
                                    << "qvr: %1: no such file\n";
     QTest::newRow("cat missing") << "cat" << "missing" << 2 << QByteArray()
