@@ -80,44 +80,13 @@ void DeleteItemText(MasterFile &master, int key)
         master.removeBlock(key);
 }
 
-void DeleteItemText(QList<QByteArray> &lines, int key)
-{
-    if (key < BranchKeyEnd)
-        return;
-    const QByteArray keyText = QByteArray::number(key);
-    const qsizetype from = lines.indexOf(keyText);
-    if (from < 0)
-        return;
-    qsizetype to = from + 1;
-    while (to < lines.size() && lines.at(to) != EndLine)
-        ++to;
-    // The "End" line goes too; a damaged list without one ends at its last line.
-    lines.remove(from, qMin(to + 1, lines.size()) - from);
-}
-
-namespace {
-
-template <typename Target> void deleteTextsOf(Target &target, const QList<QByteArray> &removed)
-{
-    for (const QByteArray &line : removed) {
-        if (line.isEmpty())
-            continue;
-        int key = 0;
-        if (ParseKeyField(field(line, 0, 7), &key) && key > BranchKeyEnd)
-            DeleteItemText(target, key);
-    }
-}
-
-} // namespace
-
 void DeleteItemTexts(MasterFile &master, const QList<QByteArray> &removed)
 {
-    deleteTextsOf(master, removed);
-}
-
-void DeleteItemTexts(QList<QByteArray> &lines, const QList<QByteArray> &removed)
-{
-    deleteTextsOf(lines, removed);
+    for (const QByteArray &line : removed) {
+        int key = 0;
+        if (ParseKeyField(field(line, 0, 7), &key) && key > BranchKeyEnd)
+            DeleteItemText(master, key);
+    }
 }
 
 bool DeleteItem(QTreeWidget *tree, DocState &doc)

@@ -112,13 +112,11 @@ void CutBranchLines(QList<QByteArray> &source, QList<QByteArray> &target,
 
 // Removes the text blocks of the items among the node lines `removed`.
 void DeleteItemTexts(MasterFile &master, const QList<QByteArray> &removed);
-void DeleteItemTexts(QList<QByteArray> &lines, const QList<QByteArray> &removed);
 
-// Removes the text block of the item `key` (nothing for keys below 3000000).
-// The line form removes the first line equal to the key and every line after
-// it up to and including the first "End", or to the end of the list.
+// Removes the text block of the item `key` (nothing for keys below 3000000):
+// its key line and every line after it up to and including the first "End",
+// or to the end of the file.
 void DeleteItemText(MasterFile &master, int key);
-void DeleteItemText(QList<QByteArray> &lines, int key);
 
 // --- Message texts -----------------------------------------------------------
 

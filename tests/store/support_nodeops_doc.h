@@ -44,6 +44,13 @@ inline QByteArray FileBytes(const QString &path)
     return f.readAll();
 }
 
+inline void WriteFile(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
+        f.write(bytes);
+}
+
 // While it lives, every file write of the process beyond `bytes` fails, as
 // on a full disk (the tests run as root, so permissions would not stop them).
 class WriteLimit
@@ -93,11 +100,7 @@ struct Doc
     // complained.
     bool open(const Lines &lines)
     {
-        QFile f(masterPath());
-        if (!f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-            return false;
-        f.write(JoinLines(lines));
-        f.close();
+        WriteFile(masterPath(), JoinLines(lines));
         const bool ok = LoadTree(tree.get(), nullptr, state);
         state.busy = false;
         return ok && ui.shown.isEmpty();
@@ -130,15 +133,6 @@ struct Doc
             out << NodeLine(n);
             return true;
         });
-        return out;
-    }
-
-    QStringList childNames(const QString &path) const
-    {
-        QStringList out;
-        const QTreeWidgetItem *p = node(path);
-        for (int i = 0; p && i < p->childCount(); ++i)
-            out << p->child(i)->text(0);
         return out;
     }
 };

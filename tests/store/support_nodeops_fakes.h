@@ -56,29 +56,19 @@ public:
     QQueue<MsgButton> answers;
 };
 
-// Holds its "rich text" as plain bytes and counts what was asked of it.
+// Holds its "rich text" as plain bytes.
 class PlainEditor : public ItemEditor
 {
 public:
     QByteArray exportRtf() const override { return content; }
-    void importRtf(const QByteArray &data) override
-    {
-        content = data;
-        ++imports;
-    }
+    void importRtf(const QByteArray &data) override { content = data; }
     void clearContent() override
     {
         content.clear();
         modified = false;
-        ++clears;
     }
     void setModifiedState(bool m) override { modified = m; }
-    void applyDefaultFont(const QFont &f, const QColor &c) override
-    {
-        font = f;
-        color = c;
-        ++fontsApplied;
-    }
+    void applyDefaultFont(const QFont &, const QColor &) override { ++fontsApplied; }
     void setEditorEnabled(bool e) override { enabled = e; }
 
     // What the user typed: the content and the modified mark.
@@ -91,10 +81,6 @@ public:
     QByteArray content;
     bool modified = false;
     bool enabled = false;
-    QFont font;
-    QColor color;
-    int imports = 0;
-    int clears = 0;
     int fontsApplied = 0;
 };
 

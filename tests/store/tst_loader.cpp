@@ -1,22 +1,16 @@
 // Opening tree files into the explorer: the loader's edge cases, damaged
-// files, the integrity reports and the conversion of the older layout. The
+// files, files refused before the open document is given up, very deep
+// trees, and the conversion of the older layout. The
 // user's file must come out of every open byte for byte as it went in.
-#include "support_nodeops_fakes.h"
+#include "support_nodeops_doc.h"
 
-#include "store/Conversion.h"
 #include "store/Cp1252.h"
-#include "store/DocState.h"
 #include "store/Integrity.h"
-#include "store/Loader.h"
 #include "store/NodeOps.h"
-#include "store/NodeTree.h"
-#include "store/TreeFormat.h"
 
-#include <QCryptographicHash>
 #include <QStandardPaths>
-#include <QTemporaryDir>
-#include <QTest>
-#include <QTreeWidget>
+
+using namespace nodeops;
 
 namespace {
 
@@ -53,16 +47,8 @@ private Q_SLOTS:
         SetTodayForTesting(QDate(2026, 1, 2));
     }
 
-    void init()
-    {
-        m_dir = std::make_unique<QTemporaryDir>();
-        m_doc = DocState();
-        m_doc.workFolder = m_dir->path() + QLatin1Char('/');
-        m_doc.master.setPath(m_dir->filePath(QStringLiteral("Master")));
-        m_doc.ui = &m_ui;
-        m_ui.clear();
-        ClearTree(&m_tree);
-    }
+    void init() { d = std::make_unique<Doc>(); }
+    void cleanup() { d.reset(); }
 
     void open_data()
     {
@@ -79,7 +65,8 @@ private Q_SLOTS:
         QTest::newRow("root only") << file({"1000000 0000000 $"}) << QStringList{"$"} << QStringList{};
         QTest::newRow("root named otherwise is shown as $")
             << file({"1000000 0000000 Top"}) << QStringList{"$"}
-            << QStringList{"message:" + IntegrityMessage("1000000 0000000 Top", "1000000 0000000 $")};
+            << QStringList{"message:AutoCheckIntegrity, error\r\nsPathFile = 1000000 0000000 Top\r\n"
+                           "sPathTree = 1000000 0000000 $\r\n"};
         QTest::newRow("comment line makes no node")
             << file({"1000000 0000000 $", "'2000001 1000000 X", "3000001 1000000 A"})
             << QStringList{"$", "$\\A"}
@@ -115,6 +102,10 @@ private Q_SLOTS:
         QTest::newRow("parent is not a number")
             << file({"1000000 0000000 $", "3000001 10000-0 A"}) << newDoc << QStringList{cannot};
         QTest::newRow("empty node line") << file({"1000000 0000000 $", ""}) << newDoc << QStringList{cannot};
+        QList<QByteArray> many{"1000000 0000000 $"};
+        for (int k = 3000001; k < 3001000; ++k)
+            many << QByteArray::number(k) + " 1000000 item";
+        QTest::newRow("bad last line after 1,000 nodes") << file(many << "3001000 10x0000 bad") << newDoc << QStringList{cannot};
         QTest::newRow("very long line")
             << file({"1000000 0000000 $", "3000001 1000000 " + QByteArray(300000, 'x')})
             << QStringList{"$", "$\\" + QString(300000, QLatin1Char('x'))} << QStringList{};
@@ -127,21 +118,23 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(QStringList, tree);
         QFETCH(QStringList, messages);
-        const QString path = m_dir->filePath(QStringLiteral("doc.qvr"));
-        writeFile(path, content);
+        const QString path = d->dir.filePath(QStringLiteral("doc.qvr"));
+        WriteFile(path, content);
 
         fakes::PlainEditor editor;
-        const bool failed = OpenTreeFile(&m_tree, &editor, m_doc, path) == OpenResult::Failed;
-        QCOMPARE(paths(&m_tree), tree);
-        QCOMPARE(m_ui.texts(), messages);
+        const bool failed = OpenTreeFile(d->tree.get(), &editor, d->state, path) == OpenResult::Failed;
+        QCOMPARE(paths(d->tree.get()), tree);
+        QCOMPARE(d->ui.texts(), messages);
         QCOMPARE(failed, messages.contains("message:Quivora cannot open the document. (doc)"));
-        QCOMPARE(m_doc.untitled, failed);
-        QCOMPARE(m_doc.documentTitle, failed ? QStringLiteral("New File") : QStringLiteral("doc"));
-        QVERIFY(!m_doc.documentChanged);
+        QCOMPARE(d->state.untitled, failed);
+        QCOMPARE(d->state.documentTitle, failed ? QStringLiteral("New File") : QStringLiteral("doc"));
+        QVERIFY(!d->state.documentChanged);
         // Only the master file is ever written.
-        QCOMPARE(readFile(path), content);
-        QVERIFY(m_doc.master.existsOnDisk());
-        QCOMPARE(readFile(m_doc.masterPath()), m_doc.master.toBytes());
+        QCOMPARE(FileBytes(path), content);
+        QVERIFY(d->state.master.existsOnDisk());
+        QCOMPARE(FileBytes(d->state.masterPath()), d->state.master.toBytes());
+        // A load that stops part way leaves no node of what it built behind.
+        QCOMPARE(NodeItem::liveCount(), qsizetype(CountNodes(d->tree.get())));
     }
 
     // Files that are no tree file, or that the window cannot show, are read
@@ -162,6 +155,8 @@ private Q_SLOTS:
         QTest::newRow("empty file") << QByteArray("") << 0 << "It is empty.";
         QTest::newRow("three lines of text") << QByteArray("Dear diary,\r\nnothing.\r\nBye\r\n") << 0 << notTree;
         QTest::newRow("a picture") << QByteArray("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\0\0\0\x10", 24) << 0 << notTree;
+        QTest::newRow("older layout of version 1.2") << QByteArray("Kestrava Ver. 1.2\r\nTree\r\n1000000 $\r\nEnd\r\nx\r\n")
+                                                     << 0 << notTree;
         QTest::newRow("random bytes") << random << 0 << notTree;
         QTest::newRow("header without root line")
             << file({"'1000000 0000000 $", "2000001 1000000 A", "1000001 0000000 $"}) << 0 << notTree;
@@ -180,44 +175,29 @@ private Q_SLOTS:
         QFETCH(QByteArray, content);
         QFETCH(int, maxDepth);
         QFETCH(QString, reason);
-        const QString open = m_dir->filePath(QStringLiteral("open.qvr"));
-        writeFile(open, file({"1000000 0000000 $", "3000001 1000000 A"}));
-        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, open), OpenResult::Opened);
-        m_tree.setCurrentItem(m_tree.topLevelItem(0)->child(0));
-        m_doc.documentChanged = true;
-        const QByteArray master = readFile(m_doc.masterPath());
-        const QString path = m_dir->filePath(QStringLiteral("bad.qvr"));
+        const QString open = d->dir.filePath(QStringLiteral("open.qvr"));
+        WriteFile(open, file({"1000000 0000000 $", "3000001 1000000 A"}));
+        QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, open), OpenResult::Opened);
+        d->tree->setCurrentItem(d->tree->topLevelItem(0)->child(0));
+        d->state.documentChanged = true;
+        const QByteArray master = FileBytes(d->state.masterPath());
+        const QString path = d->dir.filePath(QStringLiteral("bad.qvr"));
         if (!content.isNull())
-            writeFile(path, content);
+            WriteFile(path, content);
 
-        m_doc.maxDepth = maxDepth;
-        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, path), OpenResult::Refused);
-        QCOMPARE(m_ui.texts(), QStringList{"message:Quivora cannot open the document. (bad)\n" + reason});
-        QCOMPARE(paths(&m_tree), (QStringList{"$", "$\\A"}));
-        QCOMPARE(m_tree.currentItem()->text(0), QStringLiteral("A"));
-        QCOMPARE(m_doc.documentPath, open);
-        QVERIFY(m_doc.documentChanged && !m_doc.untitled);
-        QCOMPARE(readFile(m_doc.masterPath()), master);
-        QCOMPARE(m_doc.master.toBytes(), master);
+        d->state.maxDepth = maxDepth;
+        QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, path), OpenResult::Refused);
+        QCOMPARE(d->ui.texts(), QStringList{"message:Quivora cannot open the document. (bad)\n" + reason});
+        QCOMPARE(paths(d->tree.get()), (QStringList{"$", "$\\A"}));
+        QCOMPARE(d->tree->currentItem()->text(0), QStringLiteral("A"));
+        QCOMPARE(d->state.documentPath, open);
+        QVERIFY(d->state.documentChanged && !d->state.untitled);
+        QCOMPARE(FileBytes(d->state.masterPath()), master);
+        QCOMPARE(d->state.master.toBytes(), master);
         // At the limit it opens.
-        m_doc.maxDepth = maxDepth + 1;
+        d->state.maxDepth = maxDepth + 1;
         if (maxDepth > 0)
-            QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, path), OpenResult::Opened);
-    }
-
-    // A load that fails part way leaves no node of what it built behind.
-    void failedLoadLeavesNoNodes()
-    {
-        NewTreeFile(&m_tree, nullptr, m_doc);
-        const qsizetype before = NodeItem::liveCount();
-        QList<QByteArray> nodes{"1000000 0000000 $"};
-        for (int k = 3000001; k < 3001000; ++k)
-            nodes << QByteArray::number(k) + " 1000000 item";
-        nodes << "3001000 10x0000 bad";
-        writeFile(m_dir->filePath(QStringLiteral("doc.qvr")), file(nodes));
-        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, m_dir->filePath(QStringLiteral("doc.qvr"))),
-                 OpenResult::Failed);
-        QCOMPARE(NodeItem::liveCount(), before);
+            QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, path), OpenResult::Opened);
     }
 
     // Far deeper than any call stack: loading, paths, the check, deleting
@@ -228,122 +208,43 @@ private Q_SLOTS:
         QList<QByteArray> nodes{"1000000 0000000 $"};
         for (int k = 2000001; k < 2000001 + depth; ++k)
             nodes << QByteArray::number(k) + ' ' + QByteArray::number(k == 2000001 ? RootKey : k - 1) + " b";
-        writeFile(m_doc.masterPath(), file(nodes));
-        m_doc.expandOnLoad = false;
-        QVERIFY(LoadTree(&m_tree, nullptr, m_doc));
-        QTreeWidgetItem *deepest = m_tree.topLevelItem(0);
+        WriteFile(d->state.masterPath(), file(nodes));
+        d->state.expandOnLoad = false;
+        QVERIFY(LoadTree(d->tree.get(), nullptr, d->state));
+        QTreeWidgetItem *deepest = d->tree->topLevelItem(0);
         while (deepest->childCount())
             deepest = deepest->child(0);
         QCOMPARE(NodePath(deepest).size(), 1 + 2 * depth);
-        QVERIFY(AutoCheckIntegrity(&m_tree, m_doc));
-        m_tree.setCurrentItem(m_tree.topLevelItem(0)->child(0));
-        QVERIFY(DeleteBranch(&m_tree, m_doc));
-        QCOMPARE(m_doc.master.nodes(), QList<QByteArray>{RootLine});
-        QVERIFY(m_ui.shown.isEmpty());
-        QVERIFY(LoadTree(&m_tree, nullptr, m_doc));
-        ClearTree(&m_tree);
+        QVERIFY(AutoCheckIntegrity(d->tree.get(), d->state));
+        d->tree->setCurrentItem(d->tree->topLevelItem(0)->child(0));
+        QVERIFY(DeleteBranch(d->tree.get(), d->state));
+        QCOMPARE(d->state.master.nodes(), QList<QByteArray>{RootLine});
+        QVERIFY(d->ui.shown.isEmpty());
+        QVERIFY(LoadTree(d->tree.get(), nullptr, d->state));
+        ClearTree(d->tree.get());
         QCOMPARE(NodeItem::liveCount(), 0);
-    }
-
-    void integrityAfterChange()
-    {
-        const QString path = m_dir->filePath(QStringLiteral("doc.qvr"));
-        writeFile(path, file({"1000000 0000000 $", "2000001 1000000 Notes", "3000001 2000001 Tasks"}));
-        OpenTreeFile(&m_tree, nullptr, m_doc, path);
-        QVERIFY(m_ui.shown.isEmpty());
-        QVERIFY(AutoCheck(&m_tree, m_doc));
-
-        // A node line changed by hand: both lines, the file's first.
-        m_doc.master.nodes()[1] = "2000001 1000000 Ideas";
-        QVERIFY(!AutoCheck(&m_tree, m_doc));
-        QCOMPARE(m_ui.shown.last().text,
-                 QStringLiteral("AutoCheckIntegrity, error\r\nsPathFile = 2000001 1000000 Ideas\r\n"
-                                "sPathTree = 2000001 1000000 Notes\r\n"));
-
-        // The file's node section ends while the tree still has a node.
-        m_doc.master.nodes().removeLast();
-        m_doc.master.nodes()[1] = "2000001 1000000 Notes";
-        QVERIFY(!AutoCheckIntegrity(&m_tree, m_doc));
-        QCOMPARE(m_ui.shown.last().text, IntegrityMessage(QString(), "3000001 2000001 Tasks"));
     }
 
     void conversion()
     {
-        const QByteArray old = "Kestrava Ver. 1.1\r\nTree\r\n1000000 $\r\n2000001 $\\Notes\r\n"
+        // The first 17 characters tell the older layout.
+        const QByteArray old = "Kestrava Ver. 1.0 beta\r\nTree\r\n1000000 $\r\n2000001 $\\Notes\r\n"
                                "3000001 $\\Notes\\Tasks\r\nEnd\r\n3000001\r\n{\\rtf1 x}\r\nEnd\r\n";
-        const QString path = m_dir->filePath(QStringLiteral("old.qvr"));
-        writeFile(path, old);
-        QCOMPARE(OpenTreeFile(&m_tree, nullptr, m_doc, path), OpenResult::Opened);
+        const QString path = d->dir.filePath(QStringLiteral("old.qvr"));
+        WriteFile(path, old);
+        QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, path), OpenResult::Opened);
         const QByteArray today = ToCp1252(TodayText());
-        QCOMPARE(readFile(m_doc.masterPath()),
-                 "Kestrava Ver. 1.1\r\nCreated: " + today + "\r\nLastSaved: " + today
+        QCOMPARE(FileBytes(d->state.masterPath()),
+                 "Kestrava Ver. 1.0 beta\r\nCreated: " + today + "\r\nLastSaved: " + today
                      + "\r\nRes1\r\nRes2\r\nRes3\r\nTree\r\n1000000 0000000 $\r\n2000001 1000000 Notes\r\n"
                        "3000001 2000001 Tasks\r\nEnd\r\n3000001\r\n{\\rtf1 x}\r\nEnd\r\n");
-        QCOMPARE(paths(&m_tree), (QStringList{"$", "$\\Notes", "$\\Notes\\Tasks"}));
-        QVERIFY(m_ui.shown.isEmpty());
-        QCOMPARE(readFile(path), old);
-    }
-
-    void notConverted_data()
-    {
-        QTest::addColumn<QList<QByteArray>>("lines");
-        QTest::addColumn<bool>("old");
-        QTest::newRow("version 1.0") << QList<QByteArray>{"Kestrava Ver. 1.0 extra", "Tree", "1000000 $", "End", "x"} << true;
-        QTest::newRow("version 1.2") << QList<QByteArray>{"Kestrava Ver. 1.2", "Tree", "1000000 $", "End", "x"} << false;
-        QTest::newRow("line 1 not Tree") << QList<QByteArray>{"Kestrava Ver. 1.1", "Tree ", "x", "End", "x"} << false;
-        QTest::newRow("one line") << QList<QByteArray>{"Kestrava Ver. 1.1"} << false;
-    }
-    void notConverted()
-    {
-        QFETCH(QList<QByteArray>, lines);
-        QFETCH(bool, old);
-        QCOMPARE(IsOldFormat(lines), old);
-    }
-
-    void shortOldFileIsLeftAlone()
-    {
-        QList<QByteArray> lines{"Kestrava Ver. 1.1", "Tree", "1000000 $", "End"};
-        const QList<QByteArray> before = lines;
-        QVERIFY(ConvertOldFormat(lines, m_doc));
-        QCOMPARE(lines, before);
-    }
-
-    void splitNodePath()
-    {
-        QCOMPARE(SplitNodePath(" $\\Notes\\Tasks"), std::make_pair(QByteArray(" $\\Notes"), QByteArray("Tasks")));
-        QCOMPARE(SplitNodePath(" $"), std::make_pair(QByteArray(), QByteArray()));
-    }
-
-    void newTreeFile()
-    {
-        fakes::PlainEditor editor;
-        bool enabled = false;
-        m_doc.enableItemCommands = [&enabled](bool on) { enabled = on; };
-        NewTreeFile(&m_tree, &editor, m_doc);
-        QCOMPARE(paths(&m_tree), (QStringList{"$", "$\\New Item"}));
-        QCOMPARE(m_tree.currentItem()->text(0), QStringLiteral("New Item"));
-        QVERIFY(enabled && m_doc.untitled && !m_doc.busy);
-        QCOMPARE(m_doc.documentTitle, QStringLiteral("New File"));
-        QVERIFY(AutoCheck(&m_tree, m_doc));
+        QCOMPARE(paths(d->tree.get()), (QStringList{"$", "$\\Notes", "$\\Notes\\Tasks"}));
+        QVERIFY(d->ui.shown.isEmpty());
+        QCOMPARE(FileBytes(path), old);
     }
 
 private:
-    static void writeFile(const QString &path, const QByteArray &bytes)
-    {
-        QFile f(path);
-        QVERIFY(f.open(QIODevice::WriteOnly));
-        f.write(bytes);
-    }
-    static QByteArray readFile(const QString &path)
-    {
-        QFile f(path);
-        return f.open(QIODevice::ReadOnly) ? f.readAll() : QByteArray();
-    }
-
-    std::unique_ptr<QTemporaryDir> m_dir;
-    DocState m_doc;
-    fakes::ScriptedMessages m_ui;
-    QTreeWidget m_tree;
+    std::unique_ptr<Doc> d;
 };
 
 QTEST_MAIN(TestLoader)
