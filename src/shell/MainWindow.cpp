@@ -61,8 +61,10 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
 
 TfrmTree::~TfrmTree()
 {
-    // The tree view would delete its nodes recursively, one stack frame per level.
+    // The tree view would delete its nodes recursively, one stack frame per
+    // level. A label being edited goes without renaming anything.
     m_doc.busy = true;
+    static_cast<ExplorerTree *>(tvwTree)->commitEdit = nullptr;
     ClearTree(tvwTree);
 }
 
