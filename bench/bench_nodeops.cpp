@@ -7,6 +7,7 @@
 #include "store/ItemEditor.h"
 #include "store/Loader.h"
 #include "store/Messages.h"
+#include "store/NodeMoves.h"
 #include "store/NodeOps.h"
 #include "store/NodeTree.h"
 #include "store/TreeFormat.h"
@@ -177,12 +178,91 @@ void BM_AddItem(benchmark::State &state) { addItems(state, false); }
 // As the Add Item command runs it: the add, then the integrity check.
 void BM_AddItemAndCheck(benchmark::State &state) { addItems(state, true); }
 
+int subtreeSize(QTreeWidgetItem *node)
+{
+    int n = 0;
+    QList<QTreeWidgetItem *> stack{node};
+    while (!stack.isEmpty()) {
+        QTreeWidgetItem *x = stack.takeLast();
+        ++n;
+        for (int i = 0; i < x->childCount(); ++i)
+            stack.append(x->child(i));
+    }
+    return n;
+}
+
+// The explorer as the window leaves it after opening a document: collapsed
+// but for the root, and the way down to the node the user works on.
+void showAsOpened(QTreeWidget *tree, QTreeWidgetItem *node)
+{
+    tree->collapseAll();
+    tree->topLevelItem(0)->setExpanded(true);
+    for (QTreeWidgetItem *p = node->parent(); p; p = p->parent())
+        p->setExpanded(true);
+}
+
+// One move up or down of an item, alternately, so the document stays as it was.
+void BM_MoveItemUpDown(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    QTreeWidgetItem *item = nullptr;
+    ForEachNode(&f.tree, [&](QTreeWidgetItem *n) {
+        if (!IsItem(n) || !CanMoveUp(n))
+            return true;
+        item = n;
+        return false;
+    });
+    showAsOpened(&f.tree, item);
+    f.tree.setCurrentItem(item);
+    bool up = true;
+    for (auto _ : state) {
+        if (!(up ? MoveUp(&f.tree, item, f.doc) : MoveDown(&f.tree, item, f.doc)))
+            state.SkipWithError("move failed");
+        up = !up;
+    }
+}
+
+// A branch of about 1,000 nodes dragged between two other branches.
+void BM_DragBranch1000(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    QTreeWidgetItem *branch = nullptr;
+    int best = 0;
+    ForEachNode(&f.tree, [&](QTreeWidgetItem *n) {
+        if (IsBranch(n)) {
+            const int size = subtreeSize(n);
+            if (!branch || std::abs(size - 1000) < std::abs(best - 1000)) {
+                branch = n;
+                best = size;
+            }
+        }
+        return true;
+    });
+    QList<QTreeWidgetItem *> targets;
+    ForEachNode(&f.tree, [&](QTreeWidgetItem *n) {
+        if (IsBranch(n) && DragDropRefusal(branch, n).text.isEmpty()
+            && (targets.isEmpty() || !IsSubnode(n, targets.first())))
+            targets.append(n);
+        return targets.size() < 2;
+    });
+    state.counters["nodes"] = best;
+    showAsOpened(&f.tree, branch);
+    f.tree.setCurrentItem(branch);
+    int i = 0;
+    for (auto _ : state) {
+        if (targets.size() < 2 || !DragDropMove(&f.tree, branch, targets[i++ % 2], f.doc))
+            state.SkipWithError("drag failed");
+    }
+}
+
 BENCHMARK(BM_AtomicWriteBaseline)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_SaveItemText2K)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_MasterSave)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_AutoCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 BENCHMARK(BM_AddItem)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(1000);
 BENCHMARK(BM_AddItemAndCheck)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(200);
+BENCHMARK(BM_MoveItemUpDown)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
+BENCHMARK(BM_DragBranch1000)->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 // Once more at the end, so a drift of the disk shows.
 BENCHMARK(BM_AtomicWriteBaseline)->Name("BM_AtomicWriteBaseline/again")->Unit(benchmark::kMillisecond)->UseRealTime()->Iterations(30);
 
@@ -228,6 +308,10 @@ int main(int argc, char **argv)
                     store / writeMin);
         std::printf("add item: %.2f ms per add = %.2fx the write (target <= 2)\n", add, add / writeMin);
         std::printf("add item + AutoCheck: %.2f ms per add = %.2fx the write\n", addCheck, addCheck / writeMin);
+        const double move = time("BM_MoveItemUpDown");
+        const double drag = time("BM_DragBranch1000");
+        std::printf("move up or down: %.2f ms = %.2fx the write (target <= 2)\n", move, move / writeMin);
+        std::printf("drag of a 1,000-node branch: %.2f ms = %.2fx the write (target <= 2)\n", drag, drag / writeMin);
     }
     std::printf("messages shown: %d\n", fixture().ui.count);
     benchmark::Shutdown();

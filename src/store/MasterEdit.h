@@ -26,9 +26,22 @@ public:
         return false;
     }
 
+    // Puts back the content as it was before the change, without writing.
+    void rollback() { m_doc.master = m_before; }
+
 private:
     DocState &m_doc;
     MasterFile m_before;
+};
+
+// Sets Busy for the life of one operation, however it ends.
+struct BusyScope
+{
+    explicit BusyScope(DocState &d) : doc(d) { doc.busy = true; }
+    ~BusyScope() { doc.busy = false; }
+    BusyScope(const BusyScope &) = delete;
+    BusyScope &operator=(const BusyScope &) = delete;
+    DocState &doc;
 };
 
 // A plain message box, when there is anyone to show it to.

@@ -90,14 +90,6 @@ QTreeWidgetItem *newNode(const QString &name, int key)
     return node;
 }
 
-// Clears Busy however the add ends.
-struct BusyScope
-{
-    explicit BusyScope(DocState &d) : doc(d) { doc.busy = true; }
-    ~BusyScope() { doc.busy = false; }
-    DocState &doc;
-};
-
 } // namespace
 
 QTreeWidgetItem *AddBranch(QTreeWidget *tree, ItemEditor *editor, const PathBarFn &pathBar,
