@@ -88,26 +88,6 @@ private Q_SLOTS:
         QVERIFY(!m_edit->isModifiedState());
     }
 
-    void disabledAndReadOnlyTakeNoInput_data()
-    {
-        QTest::addColumn<bool>("disable");
-        QTest::newRow("disabled") << true;
-        QTest::newRow("read-only") << false;
-    }
-    void disabledAndReadOnlyTakeNoInput()
-    {
-        QFETCH(bool, disable);
-        showFocused();
-        m_edit->setPlainText(QStringLiteral("keep"));
-        if (disable)
-            m_edit->setEditorEnabled(false);
-        else
-            m_edit->setReadOnly(true);
-        QTest::keyClicks(m_edit, QStringLiteral("xyz"));
-        QTest::keyClick(m_edit, Qt::Key_Tab);
-        QCOMPARE(m_edit->toPlainText(), QStringLiteral("keep"));
-    }
-
     void tabInsertsTab()
     {
         showFocused();

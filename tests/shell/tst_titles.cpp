@@ -28,8 +28,7 @@ int showWindows(int argc, char **argv)
     window.show();
     window.frmHelp->show();
     window.frmAbout->show();
-    for (QWidget *w : {static_cast<QWidget *>(&window), static_cast<QWidget *>(window.frmHelp),
-                       static_cast<QWidget *>(window.frmAbout)})
+    for (QWidget *w : QWidgetList{&window, window.frmHelp, window.frmAbout})
         if (!QTest::qWaitForWindowExposed(w))
             return 2;
     std::puts("shown");
@@ -75,9 +74,9 @@ private Q_SLOTS:
         QVERIFY(child.waitForReadyRead(30000));
         QCOMPARE(child.readLine().trimmed(), QByteArray("shown"));
 
+        // No window anywhere carries the separator Qt puts before a display name.
         const QString tree = x11Tool(display, QStringLiteral("xwininfo"), {"-root", "-tree"});
-        QVERIFY(tree.contains(QStringLiteral("\"Quivora - New File\"")));
-        QVERIFY2(!tree.contains(QChar(0x2014)), qPrintable(tree)); // the separator Qt would add
+        QVERIFY2(!tree.isEmpty() && !tree.contains(QChar(0x2014)), qPrintable(tree));
         for (const QString title : {"Quivora - New File", "How to use Quivora", "About"}) {
             const QString props = x11Tool(display, QStringLiteral("xprop"),
                                           {"-name", title, "_NET_WM_NAME", "WM_NAME"});
