@@ -8,7 +8,6 @@
 #include <QDir>
 #include <QFile>
 #include <QLabel>
-#include <QPushButton>
 #include <QScreen>
 #include <QScrollBar>
 #include <QSettings>
