@@ -1,9 +1,8 @@
 #include "settings/Product.h"
+#include "shell/Application.h"
 #include "shell/MainWindow.h"
-#include "shell/ToolIcons.h"
 
 #include <QApplication>
-#include <QDir>
 
 int main(int argc, char *argv[])
 {
@@ -11,11 +10,7 @@ int main(int argc, char *argv[])
     VersionString() = QStringLiteral("2.1");
 
     QApplication app(argc, argv);
-    QApplication::setApplicationName(ProductName());
-    QApplication::setOrganizationName(QStringLiteral("Corvanta"));
-    QApplication::setApplicationDisplayName(ProductName());
-    QApplication::setApplicationVersion(VersionString());
-    QApplication::setWindowIcon(MakeAppIcon());
+    SetUpApplication();
 
     StartupConfig config;
     config.programFolder = QApplication::applicationDirPath() + QLatin1Char('/');

@@ -34,6 +34,8 @@ enum class Setting {
     Height,
     TreeWidth,
     State,           // "wsNormal", "wsMinimized", "wsMaximized"; empty = maximized
+    LastFolder,      // where the file dialogs were last confirmed; kept, like the
+                     // placement, when the options go back to their defaults
 };
 
 struct SettingInfo {

@@ -61,7 +61,11 @@ void TfrmTree::CreateEditAndFormatMenus()
     AlignLeft->setIcon(MakeToolIcon(ToolIcon::AlignLeft));
     AlignCenter->setIcon(MakeToolIcon(ToolIcon::AlignCenter));
     AlignRight->setIcon(MakeToolIcon(ToolIcon::AlignRight));
+    // With the root or a branch selected the editor is empty and disabled:
+    // formatting it would count as a change to whichever item comes next.
     connect(Fonts, &QAction::triggered, this, [this] {
+        if (m_doc.currentItemKey == 0)
+            return;
         bool ok = false;
         const QFont font = QFontDialog::getFont(&ok, txtEdit->currentCharFormat().font(), this);
         if (!ok)
@@ -70,9 +74,13 @@ void TfrmTree::CreateEditAndFormatMenus()
         format.setFont(font);
         txtEdit->mergeCurrentCharFormat(format);
     });
-    connect(AlignLeft, &QAction::triggered, this, [this] { txtEdit->setAlignment(Qt::AlignLeft | Qt::AlignAbsolute); });
-    connect(AlignCenter, &QAction::triggered, this, [this] { txtEdit->setAlignment(Qt::AlignHCenter); });
-    connect(AlignRight, &QAction::triggered, this, [this] { txtEdit->setAlignment(Qt::AlignRight | Qt::AlignAbsolute); });
+    const auto align = [this](Qt::Alignment alignment) {
+        if (m_doc.currentItemKey != 0)
+            txtEdit->setAlignment(alignment);
+    };
+    connect(AlignLeft, &QAction::triggered, this, [align] { align(Qt::AlignLeft | Qt::AlignAbsolute); });
+    connect(AlignCenter, &QAction::triggered, this, [align] { align(Qt::AlignHCenter); });
+    connect(AlignRight, &QAction::triggered, this, [align] { align(Qt::AlignRight | Qt::AlignAbsolute); });
     // The marks follow the caret's paragraph.
     connect(txtEdit, &QTextEdit::cursorPositionChanged, this, [this] {
         const Qt::Alignment a = txtEdit->alignment();

@@ -44,6 +44,11 @@ bool TfrmTree::StorePoint()
     return !(m_doc.itemTextChanged && m_doc.currentItemKey != 0);
 }
 
+bool TfrmTree::EndRename()
+{
+    return static_cast<ExplorerTree *>(tvwTree)->finishRename();
+}
+
 bool TfrmTree::tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous)
 {
     if (!m_doc.activated || m_doc.busy)
@@ -80,6 +85,8 @@ bool TfrmTree::tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous
         SetItemCommandsEnabled(false);
         m_doc.currentItemKey = 0;
     }
+    // Freshly loaded text, or none at all, holds no change of the user's.
+    m_doc.itemTextChanged = false;
     sbPath->setText(QStringLiteral("   ") + NodePath(current));
     m_doc.busy = false;
     return true;

@@ -8,13 +8,20 @@
 #include <QStyledItemDelegate>
 #include <QTimer>
 
-namespace {
-
 // Hands the typed name to the window instead of writing it to the label.
 class RenameDelegate : public QStyledItemDelegate
 {
 public:
     explicit RenameDelegate(ExplorerTree *tree) : QStyledItemDelegate(tree), m_tree(tree) {}
+
+    QWidget *createEditor(QWidget *parent, const QStyleOptionViewItem &option,
+                          const QModelIndex &index) const override
+    {
+        QWidget *box = QStyledItemDelegate::createEditor(parent, option, index);
+        m_tree->m_renameBox = box;
+        m_tree->m_renameIndex = index;
+        return box;
+    }
 
     void setEditorData(QWidget *editor, const QModelIndex &index) const override
     {
@@ -56,8 +63,6 @@ private:
     ExplorerTree *m_tree;
 };
 
-} // namespace
-
 ExplorerTree::ExplorerTree(QWidget *parent) : QTreeWidget(parent), m_timer(new QTimer(this))
 {
     setItemDelegate(new RenameDelegate(this));
@@ -79,6 +84,23 @@ void ExplorerTree::startRename(QTreeWidgetItem *node)
         return;
     setCurrentItem(node);
     editItem(node, 0);
+}
+
+bool ExplorerTree::finishRename()
+{
+    QWidget *box = m_renameBox;
+    QTreeWidgetItem *node = itemFromIndex(m_renameIndex);
+    if (!box || !box->isVisible() || !node)
+        return true;
+    const QString typed = box->property("text").toString();
+    commitData(box);
+    // An accepted name is on the label now; a refused one was explained.
+    if (node->text(0) != typed) {
+        box->setFocus();
+        return false;
+    }
+    closeEditor(box, QAbstractItemDelegate::NoHint);
+    return true;
 }
 
 bool ExplorerTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)

@@ -1,4 +1,6 @@
 #pragma once
+#include <QPersistentModelIndex>
+#include <QPointer>
 #include <QTreeWidget>
 #include <functional>
 
@@ -26,6 +28,9 @@ public:
 
     // Starts editing the node's caption in place (the Rename command).
     void startRename(QTreeWidgetItem *node);
+    // Ends an open in-place edit the way Enter does. False when the typed
+    // name was refused: the edit stays open for the user to correct.
+    bool finishRename();
 
     // 0: near the top edge, 1: near the bottom edge, 2: elsewhere.
     int scrollZone() const { return m_scrollZone; }
@@ -45,9 +50,12 @@ protected:
     void startDrag(Qt::DropActions supportedActions) override;
 
 private:
+    friend class RenameDelegate;
     void scrollOneLine();
     bool fromMyself(const QDropEvent *event) const;
 
     QTimer *m_timer;
     int m_scrollZone = 2;
+    QPointer<QWidget> m_renameBox;
+    QPersistentModelIndex m_renameIndex;
 };

@@ -2,6 +2,7 @@
 #include "shell/MainWindow.h"
 
 #include "settings/Product.h"
+#include "shell/DialogFolder.h"
 #include "shell/Dialogs.h"
 #include "shell/RecentFiles.h"
 #include "shell/RichEdit.h"
@@ -24,7 +25,7 @@ const QString kSuffix = QStringLiteral("qvr");
 
 bool TfrmTree::GuardedStart()
 {
-    if (m_doc.busy)
+    if (m_doc.busy || !EndRename())
         return false;
     m_doc.busy = true;
     // Text that could not be stored stays in the editor; nothing replaces it.
@@ -68,8 +69,8 @@ void TfrmTree::FileOpen1Execute()
     tvwTree->setUpdatesEnabled(false);
     FileDialogRequest request;
     request.caption = QStringLiteral("Open");
-    request.folder = m_doc.workFolder;
-    request.fileName = m_lastOpenName;
+    request.folder = DialogStartFolder(m_doc.documentPath);
+    request.fileName = QFileInfo(m_lastOpenName).fileName();
     request.filter = kFilter;
     request.defaultSuffix = kSuffix;
     request.mustExist = true;
@@ -82,6 +83,7 @@ void TfrmTree::FileOpen1Execute()
         return;
     }
     m_lastOpenName = path;
+    RememberDialogFolder(path);
     const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
     m_doc.busy = true;
     if (result == OpenResult::Refused)
@@ -128,6 +130,8 @@ bool TfrmTree::SaveMasterTo(const QString &path)
 
 void TfrmTree::FileSave1Execute()
 {
+    if (!EndRename())
+        return;
     m_doc.saveCancelled = false;
     // Saving without the editor's text would report its loss as success;
     // DocumentChanged stays set, so whoever asked stops too.
@@ -143,9 +147,11 @@ void TfrmTree::FileSave1Execute()
 
 void TfrmTree::FileSaveAs1Execute()
 {
+    if (!EndRename())
+        return;
     FileDialogRequest request;
     request.caption = QStringLiteral("Save As");
-    request.folder = m_doc.workFolder;
+    request.folder = DialogStartFolder(m_doc.documentPath);
     request.filter = kFilter;
     request.defaultSuffix = kSuffix;
     QString path = m_dialogs->saveFileName(request);
@@ -153,6 +159,7 @@ void TfrmTree::FileSaveAs1Execute()
         m_doc.saveCancelled = true;
         return;
     }
+    RememberDialogFolder(path);
     if (QFileInfo(path).suffix().isEmpty()) {
         // Some file dialogs ask about replacing a file before the extension
         // is added, so ask again about the completed name.

@@ -19,6 +19,7 @@
 #include <QDateTime>
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QHeaderView>
 #include <QLabel>
 #include <QProgressBar>
@@ -87,7 +88,6 @@ void TfrmTree::CreateLayout()
     Splitter1->setObjectName(QStringLiteral("Splitter1"));
     Splitter1->setHandleWidth(3);
     Splitter1->setOpaqueResize(false); // draws a line until the mouse is released
-    Splitter1->setToolTip(QStringLiteral("Resize Explorer/Editor panel"));
     Splitter1->setChildrenCollapsible(false);
 
     auto *explorer = new ExplorerTree(Splitter1);
@@ -112,6 +112,9 @@ void TfrmTree::CreateLayout()
     Splitter1->addWidget(tvwTree);
     Splitter1->addWidget(txtEdit);
     Splitter1->setStretchFactor(1, 1);
+    // The hint belongs to the bar between the panels, not to the panels.
+    Splitter1->handle(1)->setToolTip(QStringLiteral("Resize Explorer/Editor panel"));
+    Splitter1->handle(1)->setStatusTip(Splitter1->handle(1)->toolTip());
     layout->addWidget(Splitter1, 1);
     setCentralWidget(central);
 
@@ -177,7 +180,11 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     frmHelp = new THelp(helpFile, this);
 
     m_pendingStartupFile = GetCommandLineFile(config.arguments);
-    if (m_pendingStartupFile.isEmpty())
+    // The document's path and its recent entry must name the same file
+    // whichever folder the program is started from next time.
+    if (!m_pendingStartupFile.isEmpty())
+        m_pendingStartupFile = QFileInfo(m_pendingStartupFile).absoluteFilePath();
+    else
         ApplyStartupOption();
 
     ApplyStoredAppearance();
@@ -392,8 +399,9 @@ void TfrmTree::closeEvent(QCloseEvent *event)
 
 bool TfrmTree::FormCloseQuery()
 {
-    // Text that could not be stored would be lost with the window.
-    return StorePoint();
+    // A name still being typed is part of the document; text that could
+    // not be stored would be lost with the window.
+    return EndRename() && StorePoint();
 }
 
 bool TfrmTree::FormClose()

@@ -74,6 +74,9 @@ public:
     // Explorer and editor.
     // Stores the editor's text; false when typed text is still unstored.
     bool StorePoint();
+    // Ends a rename still open in the explorer as Enter would; false when
+    // its name was refused, and the command that asked must stop.
+    bool EndRename();
     bool tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void txtEditChange();
     void txtEditExit();

@@ -2,7 +2,6 @@
 
 #include "rtf/Rtf.h"
 
-#include <QFocusEvent>
 #include <QPalette>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -237,12 +236,6 @@ void RichEdit::setSelection(int start, int length)
 int RichEdit::textLength() const
 {
     return document()->characterCount() - 1;
-}
-
-void RichEdit::focusOutEvent(QFocusEvent *event)
-{
-    QTextEdit::focusOutEvent(event);
-    Q_EMIT focusLost();
 }
 
 void RichEdit::applyDefaultFormatIfEmpty()

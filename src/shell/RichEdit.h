@@ -82,14 +82,6 @@ public:
     //   void printContent(const QString &jobTitle, QPrinter *printer, const QRectF &pageTwips);
     //       one job, a new page whenever text remains.
 
-Q_SIGNALS:
-    // The keyboard focus left the editor; the main window decides whether the
-    // move counts as a store point.
-    void focusLost();
-
-protected:
-    void focusOutEvent(QFocusEvent *event) override;
-
 private:
     void applyDefaultFormatIfEmpty();
 

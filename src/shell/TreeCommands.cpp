@@ -124,6 +124,7 @@ void TfrmTree::mnuCollapseClick()
     SetItemCommandsEnabled(false);
     txtEdit->setEditorEnabled(false);
     m_doc.currentItemKey = 0;
+    m_doc.itemTextChanged = false;
     m_doc.busy = false;
     ShowSelectionPath();
 }

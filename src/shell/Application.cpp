@@ -1,0 +1,14 @@
+#include "shell/Application.h"
+
+#include "settings/Product.h"
+#include "shell/ToolIcons.h"
+
+#include <QApplication>
+
+void SetUpApplication()
+{
+    QApplication::setApplicationName(ProductName());
+    QApplication::setOrganizationName(QStringLiteral("Corvanta"));
+    QApplication::setApplicationVersion(VersionString());
+    QApplication::setWindowIcon(MakeAppIcon());
+}
