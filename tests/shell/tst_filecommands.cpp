@@ -10,6 +10,9 @@
 #include <QLabel>
 #include <QMenu>
 
+#include <sys/stat.h>
+#include <unistd.h>
+
 using namespace testwin;
 
 namespace {
@@ -51,25 +54,26 @@ private Q_SLOTS:
 
         f.select("$\\Notes");
         QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Buy milk"));
-        // The user's file is untouched until Save.
-        QCOMPARE(readFile(f.docPath("doc.qvr")), sampleDocument());
-        w->FileSave1Execute();
-        QCOMPARE(readFile(f.docPath("doc.qvr")), readFile(f.master()));
-        QVERIFY(!w->doc().documentChanged);
-    }
-
-    void openingAMenuIsAStorePoint()
-    {
-        Fixture f;
-        TfrmTree *w = f.start();
-        f.type(QStringLiteral("typed"));
-        Q_EMIT w->File1->aboutToShow();
-        QVERIFY(readFile(f.master()).contains("typed"));
-        QVERIFY(w->doc().documentChanged);
-        // The Tools menu is no store point.
-        f.type(QStringLiteral(" more"));
+        // Opening the File menu is a store point; the Tools menu is none.
+        f.type(QStringLiteral(" and bread"));
         Q_EMIT w->Tools1->aboutToShow();
         QVERIFY(w->doc().itemTextChanged);
+        Q_EMIT w->File1->aboutToShow();
+        QVERIFY(readFile(f.master()).contains("Buy milk and bread"));
+        // The user's file is untouched until Save, which keeps its owner, group and mode.
+        const QString doc = f.docPath("doc.qvr");
+        QCOMPARE(readFile(doc), sampleDocument());
+        QVERIFY(::chown(qPrintable(doc), 65534, 65534) == 0 && ::chmod(qPrintable(doc), 0640) == 0);
+        w->FileSave1Execute();
+        QCOMPARE(readFile(doc), readFile(f.master()));
+        QVERIFY(!w->doc().documentChanged);
+        struct stat st;
+        QVERIFY(::stat(qPrintable(doc), &st) == 0);
+        QCOMPARE(QList<uint>({st.st_uid, st.st_gid, st.st_mode & 07777u}), QList<uint>({65534, 65534, 0640}));
+        // Unchanged, Save writes nothing.
+        QFile::remove(doc);
+        w->FileSave1Execute();
+        QVERIFY(!QFile::exists(doc));
     }
 
     void saveQuestion_data()
@@ -235,16 +239,6 @@ private Q_SLOTS:
         QCOMPARE(w->doc().currentItemKey, 3000003);
         QVERIFY(w->editor()->toPlainText().endsWith(QStringLiteral(" and more")));
         QVERIFY(!w->close());
-    }
-
-    void saveUnchangedWritesNothing()
-    {
-        Fixture f;
-        writeFile(f.docPath("doc.qvr"), sampleDocument());
-        TfrmTree *w = f.start({f.docPath("doc.qvr")});
-        QFile::remove(f.docPath("doc.qvr"));
-        w->FileSave1Execute();
-        QVERIFY(!QFile::exists(f.docPath("doc.qvr")));
     }
 
     void recentFiles_data()
