@@ -374,11 +374,11 @@ bool TfrmTree::FormClose()
 {
     if (!AskSaveChanges())
         return false;
-    QFile::remove(m_doc.masterPath());
+    ReleaseMasterFile(m_master); // this copy is ending: its master file name is free again
     QFile::remove(m_doc.workFolder + QStringLiteral("ItemText"));
-    m_master.lock.reset(); // this copy is ending: its master file name is free again
-    if (!OtherCopiesRunning(m_doc.workFolder, m_doc.masterPath()))
-        DeleteMasterFiles(m_doc.workFolder);
+    // Only files without a lock go, which no running copy has, so the
+    // clean-up is safe whatever other copies run.
+    DeleteMasterFiles(m_doc.workFolder);
     return true;
 }
 
