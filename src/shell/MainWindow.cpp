@@ -343,6 +343,9 @@ bool TfrmTree::AskSaveChanges()
     if (answer != MsgButton::Yes)
         return false;
     FileSave1Execute();
+    // The document's own file could not be written: another may be.
+    if (!m_doc.saveCancelled && m_doc.documentChanged && !m_doc.untitled)
+        FileSaveAs1Execute();
     if (m_doc.saveCancelled) {
         m_doc.saveCancelled = false;
         return false;
@@ -366,8 +369,9 @@ void TfrmTree::closeEvent(QCloseEvent *event)
 
 bool TfrmTree::FormCloseQuery()
 {
-    // Text that could not be stored would be lost with the window.
-    return StorePoint();
+    // Text the work folder cannot take stays in memory for the save question.
+    PrepareSave();
+    return true;
 }
 
 bool TfrmTree::FormClose()

@@ -40,7 +40,8 @@ bool ownsLock(const MasterChoice &choice)
 // name after this copy's work folder was deleted.
 bool takenByAnother(const MasterChoice &choice)
 {
-    return choice.lock && choice.lock->isLocked() && QFile::exists(lockPath(choice.path)) && !ownsLock(choice);
+    return choice.lock && choice.lock->isLocked() && QFile::exists(lockPath(choice.path))
+           && !ownsLock(choice);
 }
 
 // Unlocking removes the file at the lock's name, which is another copy's
@@ -62,7 +63,7 @@ MasterChoice ChooseMasterFile(const QString &workFolder)
     for (Kind pass : {Free, Unlocked, Dead}) {
         for (int n = 0; n < MasterFileNumbers; ++n) {
             const QString path = dir.filePath(MasterFileName(n));
-            const Kind kind = !QFile::exists(path)            ? Free
+            const Kind kind = !QFile::exists(path)             ? Free
                               : !QFile::exists(lockPath(path)) ? Unlocked
                                                                : Dead;
             if (kind != pass)

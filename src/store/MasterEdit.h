@@ -18,11 +18,19 @@ public:
     bool commit(QString (*message)(const QString &, const QString &) = WriteFailedMessage)
     {
         QString error;
-        if (m_doc.master.save(&error))
+        if (commitQuietly(&error))
             return true;
-        m_doc.master = m_before;
         if (m_doc.ui)
             m_doc.ui->showMessage(message(m_doc.masterPath(), error));
+        return false;
+    }
+
+    // The same, telling no one: a failure only answers the reason.
+    bool commitQuietly(QString *error)
+    {
+        if (m_doc.master.save(error))
+            return true;
+        m_doc.master = m_before;
         return false;
     }
 
