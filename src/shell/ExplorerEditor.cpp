@@ -39,6 +39,9 @@ void TfrmTree::ConnectExplorerAndEditor()
 
 bool TfrmTree::StorePoint()
 {
+    // A master file gone with its work folder is written again from memory first.
+    if (!m_doc.master.existsOnDisk() || m_masterBehind)
+        CatchUpMasterFile(nullptr);
     SaveItemText(tvwTree, txtEdit, m_doc);
     // Text that is still unstored keeps whatever would replace it waiting.
     return !(m_doc.itemTextChanged && m_doc.currentItemKey != 0);

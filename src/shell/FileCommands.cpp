@@ -6,6 +6,7 @@
 #include "shell/Dialogs.h"
 #include "shell/RecentFiles.h"
 #include "shell/RichEdit.h"
+#include "shell/WorkFolder.h"
 #include "store/Loader.h"
 #include "store/NodeOps.h"
 #include "store/TreeFormat.h"
@@ -113,15 +114,49 @@ void TfrmTree::OpenByName(const QString &path)
         AfterOpen(true);
 }
 
-bool TfrmTree::SaveMasterTo(const QString &path)
+bool TfrmTree::CatchUpMasterFile(QString *reason)
+{
+    QString why;
+    if (!RestoreMasterFile(m_doc, m_master, &why)
+        || (m_masterBehind && !m_doc.master.save(&why))) {
+        if (reason)
+            *reason = why;
+        return false;
+    }
+    m_masterBehind = false;
+    return true;
+}
+
+QString TfrmTree::PrepareSave()
+{
+    // A deleted work folder is made again and takes the text as usual. When
+    // the master file cannot be written, the text joins the document in
+    // memory, which the save writes straight to the user's file.
+    QString unusable;
+    if (CatchUpMasterFile(&unusable))
+        SaveItemText(tvwTree, txtEdit, m_doc, &unusable);
+    if (!unusable.isEmpty() && m_doc.itemTextChanged) {
+        KeepItemTextInMemory(txtEdit, m_doc);
+        m_masterBehind = true;
+    }
+    return unusable;
+}
+
+bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
 {
     // The user's file is replaced only by a complete new one, written the
     // way the master file itself is written (atomically, every failure caught).
     MasterFile target = m_doc.master;
     target.setPath(path);
     QString reason;
-    if (target.save(&reason))
+    if (target.save(&reason)) {
+        if (!unusable.isEmpty())
+            m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")
+                                   + QDir::toNativeSeparators(m_doc.workFolder) + QStringLiteral(" (")
+                                   + unusable + QStringLiteral("). The document was saved straight to ")
+                                   + QDir::toNativeSeparators(path) + QStringLiteral("."));
         return true;
+    }
     m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot save the document to ")
                            + QDir::toNativeSeparators(path) + QStringLiteral(". (") + reason
                            + QStringLiteral(")\nYour changes are kept; save them to another file."));
@@ -133,15 +168,14 @@ void TfrmTree::FileSave1Execute()
     if (!EndRename())
         return;
     m_doc.saveCancelled = false;
-    // Saving without the editor's text would report its loss as success;
-    // DocumentChanged stays set, so whoever asked stops too.
-    if (!StorePoint())
-        return;
+    // Never without the editor's text: it is stored, or kept in memory when
+    // the work folder cannot take it.
+    const QString unusable = PrepareSave();
     if (m_doc.untitled) {
-        FileSaveAs1Execute();
+        SaveAs(unusable);
         return;
     }
-    if (m_doc.documentChanged && SaveMasterTo(m_doc.documentPath))
+    if (m_doc.documentChanged && SaveMasterTo(m_doc.documentPath, unusable))
         m_doc.documentChanged = false;
 }
 
@@ -149,6 +183,13 @@ void TfrmTree::FileSaveAs1Execute()
 {
     if (!EndRename())
         return;
+    // The menu's opening has stored the editor's text; text it could not
+    // store is taken now.
+    SaveAs(PrepareSave());
+}
+
+void TfrmTree::SaveAs(const QString &unusable)
+{
     FileDialogRequest request;
     request.caption = QStringLiteral("Save As");
     request.folder = DialogStartFolder(m_doc.documentPath);
@@ -176,7 +217,7 @@ void TfrmTree::FileSaveAs1Execute()
             }
         }
     }
-    if (!SaveMasterTo(path))
+    if (!SaveMasterTo(path, unusable))
         return;
     m_doc.documentPath = path;
     m_doc.documentTitle = DocumentTitleFor(path);

@@ -376,6 +376,9 @@ bool TfrmTree::AskSaveChanges()
     if (answer != MsgButton::Yes)
         return false;
     FileSave1Execute();
+    // The document's own file could not be written: another may be.
+    if (!m_doc.saveCancelled && m_doc.documentChanged && !m_doc.untitled)
+        FileSaveAs1Execute();
     if (m_doc.saveCancelled) {
         m_doc.saveCancelled = false;
         return false;
@@ -399,20 +402,23 @@ void TfrmTree::closeEvent(QCloseEvent *event)
 
 bool TfrmTree::FormCloseQuery()
 {
-    // A name still being typed is part of the document; text that could
-    // not be stored would be lost with the window.
-    return EndRename() && StorePoint();
+    // A name still being typed is part of the document.
+    if (!EndRename())
+        return false;
+    // Text the work folder cannot take stays in memory for the save question.
+    PrepareSave();
+    return true;
 }
 
 bool TfrmTree::FormClose()
 {
     if (!AskSaveChanges())
         return false;
-    QFile::remove(m_doc.masterPath());
+    ReleaseMasterFile(m_master); // this copy is ending: its master file name is free again
     QFile::remove(m_doc.workFolder + QStringLiteral("ItemText"));
-    m_master.lock.reset(); // this copy is ending: its master file name is free again
-    if (!OtherCopiesRunning(m_doc.workFolder, m_doc.masterPath()))
-        DeleteMasterFiles(m_doc.workFolder);
+    // Only files without a lock go, which no running copy has, so the
+    // clean-up is safe whatever other copies run.
+    DeleteMasterFiles(m_doc.workFolder);
     return true;
 }
 

@@ -116,7 +116,15 @@ private:
     // Opens a file named by the start-up or a recent entry, with the steps after it.
     void OpenByName(const QString &path);
     bool GuardedStart();
-    bool SaveMasterTo(const QString &path);
+    // Brings the master file in step with the document in memory: writes it
+    // again when it went missing (its folder is made again) or fell behind.
+    bool CatchUpMasterFile(QString *reason);
+    // Stores the editor's text for a save; answers why the work folder
+    // cannot be used, empty when it can.
+    QString PrepareSave();
+    // Writes the document to `path`; `unusable` as PrepareSave answered.
+    bool SaveMasterTo(const QString &path, const QString &unusable);
+    void SaveAs(const QString &unusable);
     void ConnectExplorerAndEditor();
     void tvwTreeDragDrop(QTreeWidgetItem *target);
     void CreateTreeMenu();
@@ -133,6 +141,7 @@ private:
     QString m_pendingStartupFile;
     QString m_lastOpenName;
     bool m_startedOk = false;
+    bool m_masterBehind = false; // memory holds text the master file could not take
     bool m_firstShowDone = false;
 
 public:

@@ -55,33 +55,60 @@ QByteArray guardBlockLines(const QByteArray &text)
     return changed ? JoinLines(lines) : text;
 }
 
-} // namespace
-
-bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
+// The editor's text in place of the item's block, in memory.
+void putItemText(ItemEditor *editor, DocState &doc)
 {
-    const int key = doc.currentItemKey;
-    // Only items own text; the root and branches never get a block.
-    if (!doc.itemTextChanged || key == 0 || !IsItemKey(key) || !editor)
-        return true;
-    if (!doc.master.existsOnDisk()) {
-        ShowPlain(doc, MissingMasterMessage(doc.masterPath()));
-        return false;
-    }
+    doc.master.removeBlock(doc.currentItemKey);
+    doc.master.appendBlock(doc.currentItemKey, guardBlockLines(editor->exportRtf()));
+}
 
-    const QByteArray text = guardBlockLines(editor->exportRtf());
-    // Should the file not take it, memory goes back to what the file holds.
-    MasterEdit edit(doc);
-    doc.master.removeBlock(key);
-    doc.master.appendBlock(key, text);
-    if (!edit.commit(TextNotStoredMessage))
-        return false;
-
+void markStored(ItemEditor *editor, DocState &doc)
+{
     editor->setModifiedState(false);
     doc.itemTextChanged = false;
     doc.documentChanged = true;
+}
+
+bool hasTextToStore(ItemEditor *editor, const DocState &doc)
+{
+    // Only items own text; the root and branches never get a block.
+    return doc.itemTextChanged && doc.currentItemKey != 0 && IsItemKey(doc.currentItemKey)
+           && editor;
+}
+
+} // namespace
+
+bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc, QString *failure)
+{
+    if (!hasTextToStore(editor, doc))
+        return true;
+    if (!doc.master.existsOnDisk()) {
+        if (failure)
+            *failure =
+                QStringLiteral("the file ") + doc.masterPath() + QStringLiteral(" doesn't exist");
+        else
+            ShowPlain(doc, MissingMasterMessage(doc.masterPath()));
+        return false;
+    }
+
+    // Should the file not take it, memory goes back to what the file holds.
+    MasterEdit edit(doc);
+    putItemText(editor, doc);
+    if (failure ? !edit.commitQuietly(failure) : !edit.commit(TextNotStoredMessage))
+        return false;
+
+    markStored(editor, doc);
     if (tree)
         AutoCheckIfChanged(tree, doc);
     return true;
+}
+
+void KeepItemTextInMemory(ItemEditor *editor, DocState &doc)
+{
+    if (!hasTextToStore(editor, doc))
+        return;
+    putItemText(editor, doc);
+    markStored(editor, doc);
 }
 
 void LoadItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc)

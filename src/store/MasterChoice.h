@@ -5,7 +5,9 @@
 class QLockFile;
 
 // This copy's master file and the lock that keeps it ours. Each running copy
-// holds a lock beside its own master file, so copies never share one.
+// holds a lock beside its own master file, so copies never share one. A copy
+// that ends cleanly deletes its master file and then its lock; a copy that
+// dies leaves both, and the lock, now stale, marks the file as holding work.
 struct MasterChoice
 {
     QString path;                    // empty when every name is taken
@@ -18,9 +20,18 @@ constexpr int MasterFileNumbers = 101;
 
 // Chooses this copy's master file in the work folder by taking its lock. A
 // name whose lock a live copy holds is skipped; free names come first, then
-// names left behind by a copy that ended without cleaning up.
+// files left without a lock, and last the files of copies that died.
 MasterChoice ChooseMasterFile(const QString &workFolder);
-// Deletes the master files of the whole range that no running copy holds.
+// Deletes the master files that have no lock at all: left by copies that
+// ended cleanly, so they hold no work. A file whose lock is held (its copy
+// runs) or stale (its copy died with the work in it) is never touched.
 void DeleteMasterFiles(const QString &workFolder);
-// True when another running copy holds a master file of this work folder.
-bool OtherCopiesRunning(const QString &workFolder, const QString &ownMaster);
+// Makes sure this copy still holds its master file's lock, taking it again
+// when its lock file went with a deleted work folder. When another copy has
+// taken the name meanwhile, another name is chosen (`choice.path` changes).
+// False when no name can be had.
+bool HoldMasterLock(MasterChoice &choice, const QString &workFolder);
+// Deletes this copy's master file and gives up its lock, for a copy that
+// ends cleanly. Both are left alone when another copy has taken the name
+// meanwhile (this copy's work folder was deleted and made again).
+void ReleaseMasterFile(MasterChoice &choice);

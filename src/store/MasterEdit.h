@@ -18,9 +18,8 @@ public:
     bool commit(QString (*message)(const QString &, const QString &) = WriteFailedMessage)
     {
         QString error;
-        if (m_doc.master.save(&error))
+        if (commitQuietly(&error))
             return true;
-        m_doc.master = m_before;
         if (m_doc.ui)
             m_doc.ui->showMessage(message(m_doc.masterPath(), error));
         return false;
@@ -28,6 +27,15 @@ public:
 
     // Puts back the content as it was before the change, without writing.
     void rollback() { m_doc.master = m_before; }
+
+    // The same, telling no one: a failure only answers the reason.
+    bool commitQuietly(QString *error)
+    {
+        if (m_doc.master.save(error))
+            return true;
+        m_doc.master = m_before;
+        return false;
+    }
 
 private:
     DocState &m_doc;

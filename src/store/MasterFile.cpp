@@ -10,6 +10,11 @@
 #include <cerrno>
 #include <cstring>
 
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#include <unistd.h>
+#endif
+
 namespace {
 
 // One line of the bytes read: its content and whether it ended in CR LF.
@@ -453,6 +458,24 @@ private:
     QByteArray m_stage;
 };
 
+// The new file takes the place of the old one: it keeps the old one's
+// owner, group and mode where the system allows (only the superuser may
+// give a file away; anyone may pick a group of their own).
+void keepOwnership(int fd, const QString &path)
+{
+#ifdef Q_OS_UNIX
+    struct stat old;
+    if (fd < 0 || ::stat(QFile::encodeName(path).constData(), &old) != 0)
+        return;
+    if (::fchown(fd, old.st_uid, old.st_gid) != 0)
+        (void)::fchown(fd, uid_t(-1), old.st_gid);
+    (void)::fchmod(fd, old.st_mode & 07777); // after chown, which may clear set-id bits
+#else
+    Q_UNUSED(fd);
+    Q_UNUSED(path);
+#endif
+}
+
 } // namespace
 
 bool MasterFile::save(QString *error) const
@@ -463,6 +486,7 @@ bool MasterFile::save(QString *error) const
             *error = f.errorString();
         return false;
     }
+    keepOwnership(f.handle(), m_path);
     ChunkWriter writer(&f, m_raw);
     // A write the disk cuts short (full disk, size limit) returns a short
     // count without an error of its own, and commit() would let it pass.

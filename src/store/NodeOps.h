@@ -36,7 +36,13 @@ enum class MasterWrite {
 // and itemTextChanged, sets documentChanged and runs AutoCheck. Answers false
 // when the text could not be stored; it then stays in the editor with
 // itemTextChanged still set. Answers true when there was nothing to store.
-bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc);
+// With `failure` given, a failure is not shown but its reason put there.
+bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc, QString *failure = nullptr);
+
+// Puts the editor's text into the document in memory only, as a store point
+// does but without writing the master file: for a save that goes straight
+// to the user's file when the master file cannot be written.
+void KeepItemTextInMemory(ItemEditor *editor, DocState &doc);
 
 // Shows the text block of the selected item in the editor (empty when the
 // item has none). Does nothing unless an item is selected and the master

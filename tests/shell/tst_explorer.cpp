@@ -459,6 +459,13 @@ private Q_SLOTS:
         QCOMPARE(f.w->doc().currentItemKey, 3000001);
         QCOMPARE(f.w->sbPath->text(), QStringLiteral("   $\\Recipes\\Soup"));
 
+        // Closing keeps the text in memory and asks to save it; Cancel keeps the window.
+        f.dialogs.clear();
+        f.dialogs.answers.enqueue(MsgButton::Cancel);
+        QVERIFY(!f.w->close());
+        QCOMPARE(f.dialogs.texts(), QStringList{"Do you want to save changes to doc?"});
+        QCOMPARE(f.w->editor()->toPlainText(), QStringLiteral("Onion soup and bread"));
+
         // Once the file can be written again the text goes where it belongs.
         QVERIFY(QDir().rmdir(f.master()));
         writeFile(f.master(), sampleDocument());

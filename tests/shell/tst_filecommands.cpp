@@ -5,16 +5,30 @@
 
 #include "settings/Registry.h"
 #include "shell/RecentFiles.h"
+#include "store/MasterChoice.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
+#include <QProcess>
+#include <QScopeGuard>
+
+#include <sys/stat.h>
+#include <unistd.h>
 
 using namespace testwin;
 
 namespace {
 const QString kQuestion = QStringLiteral("Do you want to save changes to %1?");
+
+// Runs the current test row again as an ordinary user, for whom permissions count.
+int runUnprivileged()
+{
+    const QString row = QString::fromLatin1(QTest::currentTestFunction()) + ':' + QTest::currentDataTag();
+    return QProcess::execute(QStringLiteral("setpriv"), {"--reuid=65534", "--regid=65534", "--clear-groups",
+                                                         QCoreApplication::applicationFilePath(), row});
 }
+} // namespace
 
 class TestFileCommands : public QObject
 {
@@ -51,25 +65,26 @@ private Q_SLOTS:
 
         f.select("$\\Notes");
         QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Buy milk"));
-        // The user's file is untouched until Save.
-        QCOMPARE(readFile(f.docPath("doc.qvr")), sampleDocument());
-        w->FileSave1Execute();
-        QCOMPARE(readFile(f.docPath("doc.qvr")), readFile(f.master()));
-        QVERIFY(!w->doc().documentChanged);
-    }
-
-    void openingAMenuIsAStorePoint()
-    {
-        Fixture f;
-        TfrmTree *w = f.start();
-        f.type(QStringLiteral("typed"));
-        Q_EMIT w->File1->aboutToShow();
-        QVERIFY(readFile(f.master()).contains("typed"));
-        QVERIFY(w->doc().documentChanged);
-        // The Tools menu is no store point.
-        f.type(QStringLiteral(" more"));
+        // Opening the File menu is a store point; the Tools menu is none.
+        f.type(QStringLiteral(" and bread"));
         Q_EMIT w->Tools1->aboutToShow();
         QVERIFY(w->doc().itemTextChanged);
+        Q_EMIT w->File1->aboutToShow();
+        QVERIFY(readFile(f.master()).contains("Buy milk and bread"));
+        // The user's file is untouched until Save, which keeps its owner, group and mode.
+        const QString doc = f.docPath("doc.qvr");
+        QCOMPARE(readFile(doc), sampleDocument());
+        QVERIFY(::chown(qPrintable(doc), 65534, 65534) == 0 && ::chmod(qPrintable(doc), 0640) == 0);
+        w->FileSave1Execute();
+        QCOMPARE(readFile(doc), readFile(f.master()));
+        QVERIFY(!w->doc().documentChanged);
+        struct stat st;
+        QVERIFY(::stat(qPrintable(doc), &st) == 0);
+        QCOMPARE(QList<uint>({st.st_uid, st.st_gid, st.st_mode & 07777u}), QList<uint>({65534, 65534, 0640}));
+        // Unchanged, Save writes nothing.
+        QFile::remove(doc);
+        w->FileSave1Execute();
+        QVERIFY(!QFile::exists(doc));
     }
 
     void saveQuestion_data()
@@ -210,41 +225,67 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.master()), sampleDocument());
     }
 
-    void unstoredTextIsNeverSavedAsDone()
+    // The work folder deleted (made again), replaced by a file, or unwritable
+    // while typed text waits: every way out saves the document with the text.
+    void brokenWorkFolder_data()
     {
-        Fixture f;
-        writeFile(f.docPath("doc.qvr"), sampleDocument());
-        TfrmTree *w = f.start({f.docPath("doc.qvr")});
-        f.select("$\\Notes");
-        f.type(QStringLiteral("typed"));
-        f.select("$\\Recipes\\Soup");
-        QVERIFY(w->doc().documentChanged);
-        f.select("$\\Notes");
-        f.type(QStringLiteral(" and more"));
-        // The master file disappears: the text cannot be stored.
-        QFile::remove(f.master());
-        w->FileSave1Execute();
-        const QString critical = QStringLiteral("Critical error - file ") + f.master() + QStringLiteral(" doesn't exist.");
-        QCOMPARE(f.dialogs.texts().last(), critical);
-        QCOMPARE(readFile(f.docPath("doc.qvr")), sampleDocument());
-        QVERIFY(w->doc().documentChanged && w->doc().itemTextChanged);
-        QVERIFY(w->editor()->toPlainText().endsWith(QStringLiteral(" and more")));
-
-        // Collapsing would clear the editor: refused while the text is unstored.
-        w->mnuCollapseClick();
-        QCOMPARE(w->doc().currentItemKey, 3000003);
-        QVERIFY(w->editor()->toPlainText().endsWith(QStringLiteral(" and more")));
-        QVERIFY(!w->close());
+        QTest::addColumn<QString>("how");
+        QTest::addColumn<QString>("command");
+        for (const char *how : {"deleted", "blocked", "unwritable"})
+            for (const char *command : {"save", "saveAs", "close", "close untitled", "close, own file unwritable"})
+                QTest::addRow("%s, %s", how, command) << how << command;
     }
-
-    void saveUnchangedWritesNothing()
+    void brokenWorkFolder()
     {
+        QFETCH(QString, how);
+        QFETCH(QString, command);
+        if (how == "unwritable" && ::geteuid() == 0) {
+            QCOMPARE(runUnprivileged(), 0);
+            return;
+        }
         Fixture f;
         writeFile(f.docPath("doc.qvr"), sampleDocument());
-        TfrmTree *w = f.start({f.docPath("doc.qvr")});
-        QFile::remove(f.docPath("doc.qvr"));
-        w->FileSave1Execute();
-        QVERIFY(!QFile::exists(f.docPath("doc.qvr")));
+        const bool untitled = command == "close untitled";
+        TfrmTree *w = f.start(untitled ? QStringList() : QStringList{f.docPath("doc.qvr")});
+        if (!untitled)
+            f.select("$\\Notes");
+        f.type(QStringLiteral("typed text"));
+        const auto restore = qScopeGuard([&] { QFile::setPermissions(f.workFolder(), QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner); });
+        if (how == "unwritable")
+            QFile::setPermissions(f.workFolder(), QFile::ReadOwner | QFile::ExeOwner);
+        else if (QDir(f.workFolder()).removeRecursively() && how == "blocked")
+            writeFile(f.workFolder().chopped(1), "x");
+        // A tree command stops at a store point that fails, keeping the text;
+        // a deleted work folder is made again and takes it.
+        w->mnuCollapseClick();
+        QCOMPARE(w->doc().currentItemKey, how == "deleted" ? 0 : untitled ? 3000001 : 3000003);
+        const QString target = f.docPath(command == "save" || command == "close" ? "doc.qvr" : "copy.qvr");
+        f.dialogs.fileAnswers.enqueue(target);
+        if (command == "save") {
+            w->FileSave1Execute();
+        } else if (command == "saveAs") {
+            Q_EMIT w->File1->aboutToShow();
+            w->FileSaveAs1Execute();
+        } else {
+            if (command.contains("own file"))
+                QVERIFY(QFile::remove(f.docPath("doc.qvr")) && QDir().mkdir(f.docPath("doc.qvr")));
+            f.dialogs.answers.enqueue(MsgButton::Yes);
+            QVERIFY(w->close());
+        }
+        MasterFile saved;
+        QVERIFY(saved.load(target));
+        QVERIFY(saved.blockText(untitled ? 3000001 : 3000003).contains("typed text"));
+        QCOMPARE(saved.blockText(3000001).contains("Onion soup"), !untitled);
+        const QString reason = how == "blocked" ? QStringLiteral("Not a directory") : QStringLiteral("Permission denied");
+        const QString unusable = QStringLiteral("Quivora cannot use its work folder %1 (%2). The document was saved straight to %3.")
+                                     .arg(QDir::toNativeSeparators(f.workFolder()), reason, QDir::toNativeSeparators(target));
+        QCOMPARE(f.dialogs.texts().contains(unusable), how != "deleted");
+        if (how == "deleted" && command.startsWith("save")) {
+            // The master file and this copy's lock are back; no other copy takes the name.
+            QVERIFY(readFile(f.master()).contains("typed text"));
+            QVERIFY(QFile::exists(f.master() + QStringLiteral(".lock")));
+            QCOMPARE(ChooseMasterFile(f.workFolder()).path, f.workFolder() + QStringLiteral("Master1"));
+        }
     }
 
     void recentFiles_data()

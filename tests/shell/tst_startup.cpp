@@ -11,6 +11,8 @@
 #include <QLabel>
 #include <QProgressBar>
 #include <QSplitter>
+#include <QSysInfo>
+#include <QToolBar>
 
 using namespace testwin;
 
@@ -149,7 +151,7 @@ private Q_SLOTS:
         QVERIFY(f.dialogs.shown.isEmpty());
     }
 
-    void closeDeletesOnlyOwnMaster()
+    void closeDeletesNoOtherCopysWork()
     {
         Fixture first;
         TfrmTree *a = first.start();
@@ -158,17 +160,20 @@ private Q_SLOTS:
         TfrmTree b(StartupConfig{first.programFolder(), {}, {}, &dialogs2});
         QVERIFY(b.startedOk());
         QCOMPARE(b.doc().masterPath(), first.workFolder() + QStringLiteral("Master1"));
-        // A master file left behind by a copy that died.
-        writeFile(first.workFolder() + QStringLiteral("Master7"), "left");
+        // A copy that died: its master file holds work, its lock names a process gone.
+        const QString dead = first.workFolder() + QStringLiteral("Master7");
+        writeFile(dead, "work");
+        writeFile(dead + QStringLiteral(".lock"), "2147483000\nquivora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
+        // A master file without a lock: its copy ended, so it holds no work.
+        writeFile(first.workFolder() + QStringLiteral("Master8"), "left");
 
         QVERIFY(a->close());
         QVERIFY(!QFile::exists(first.workFolder() + QStringLiteral("Master")));
         QVERIFY(QFile::exists(b.doc().masterPath()));
-        QVERIFY(QFile::exists(first.workFolder() + QStringLiteral("Master7")));
-        // The last copy to close cleans up what others left.
+        QVERIFY(!QFile::exists(first.workFolder() + QStringLiteral("Master8")));
         QVERIFY(b.close());
         QVERIFY(!QFile::exists(b.doc().masterPath()));
-        QVERIFY(!QFile::exists(first.workFolder() + QStringLiteral("Master7")));
+        QCOMPARE(readFile(dead), QByteArray("work"));
     }
 
     void unwritableProgramFolderFallsBack()
