@@ -118,12 +118,15 @@ bool writeFile(const QString &path, const QByteArray &bytes, ExportResult *resul
     case Entry::File: break;
     }
     QSaveFile file(path);
-    // A write the disk cuts short (a full disk, a size limit) carries no
-    // reason of Qt's own: the system's is taken instead.
+    // A write the disk cuts short (a full disk, a size limit) returns a short
+    // count with no reason of Qt's own, and through a buffer commit() would
+    // let it pass: unbuffered, the count is seen and the system's reason taken.
     errno = 0;
-    if (!file.open(QIODevice::WriteOnly) || file.write(bytes) != bytes.size() || !file.commit()) {
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
+        || !file.commit()) {
         const int cause = errno;
         const QString qtReason = file.errorString();
+        file.cancelWriting();
         return fail(result, path,
                     cause != 0 && (qtReason.isEmpty() || qtReason == QLatin1String("Unknown error"))
                         ? systemReason(cause)

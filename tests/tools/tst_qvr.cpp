@@ -3,10 +3,17 @@
 #include <QCoreApplication>
 #include <QDir>
 #include <QDirIterator>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QProcess>
 #include <QTemporaryDir>
 #include <QtTest>
+
+#include <csignal>
+#include <fcntl.h>
+#include <sys/resource.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 namespace {
 
@@ -110,6 +117,7 @@ QByteArray namesFile()
                     "3000013 1000000 Caf\xe9",
                     "3000014 1000000 <?*|\">",
                     "3000015 1000000 " + QByteArray(300, '\xe9'),
+                    "3000016 1000000 .profile",
                     "End",
                     "Data",
                     "End",
@@ -123,6 +131,29 @@ QByteArray namesFile()
                     "{\\rtf1\\ansi lower\\par}",
                     "End",
                 });
+}
+
+// A branch in a branch ... `depth` nodes deep, an item with text at the bottom.
+QByteArray chainFile(int depth)
+{
+    QList<QByteArray> lines = header();
+    lines << "1000000 0000000 $";
+    for (int i = 1; i < depth; ++i)
+        lines << QByteArray::number(2000000 + i) + ' ' + QByteArray::number(i == 1 ? 1000000 : 1999999 + i) + " a";
+    lines << "3000001 " + QByteArray::number(depth == 1 ? 1000000 : 1999999 + depth) + " Leaf";
+    lines << "End" << "3000001" << "{\\rtf1\\ansi deep\\par}" << "End";
+    return crlf(lines);
+}
+
+// One item of many pictures that declare a huge size and hold one byte each.
+QByteArray picturesFile(int pictures)
+{
+    QList<QByteArray> lines = header();
+    lines << "1000000 0000000 $" << "3000001 1000000 Pictures" << "End" << "3000001" << "{\\rtf1\\ansi";
+    for (int i = 0; i < pictures; ++i)
+        lines << "{\\pict\\picwgoal150000\\pichgoal150000 00}";
+    lines << "}" << "End";
+    return crlf(lines);
 }
 
 QByteArray manyItemsFile(int items)
@@ -186,6 +217,13 @@ QByteArray readAll(const QString &path)
 
 } // namespace
 
+// Limits of the child process: file size in bytes, stack in KB (0: none).
+struct Limits
+{
+    rlim_t fileSize = 0;
+    rlim_t stackKB = 0;
+};
+
 class TestQvr : public QObject
 {
     Q_OBJECT
@@ -193,16 +231,18 @@ class TestQvr : public QObject
 private Q_SLOTS:
     void initTestCase();
 
+    void picturesCostLittle();
     void commands_data();
     void commands();
+    void deepChains_data();
+    void deepChains();
     void cat_data();
     void cat();
     void catFormats();
-    void rtfIsStable();
     void exportNames_data();
     void exportNames();
-    void exportOlderLayout();
-    void exportOverwritesAndBlocked();
+    void exportObstacles_data();
+    void exportObstacles();
     void exportProgress_data();
     void exportProgress();
     void usageErrors_data();
@@ -210,7 +250,8 @@ private Q_SLOTS:
 
 private:
     // Runs qvr; checks that the tree file is byte-identical afterwards.
-    int run(const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr);
+    int run(const QStringList &args, QByteArray *out = nullptr, QByteArray *err = nullptr,
+            Limits limits = {});
     QString writeFixture(const QString &name, const QByteArray &bytes);
 
     QTemporaryDir m_dir;
@@ -235,22 +276,36 @@ QString TestQvr::writeFixture(const QString &name, const QByteArray &bytes)
     return path;
 }
 
-int TestQvr::run(const QStringList &args, QByteArray *out, QByteArray *err)
+int TestQvr::run(const QStringList &args, QByteArray *out, QByteArray *err, Limits limits)
 {
     QProcess p;
-    QProcessEnvironment env = QProcessEnvironment::systemEnvironment();
-    env.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
-    p.setProcessEnvironment(env);
+    p.setChildProcessModifier([limits] {
+        // A small disk: writes past the limit fail instead of killing qvr.
+        if (limits.fileSize) {
+            std::signal(SIGXFSZ, SIG_IGN);
+            const rlimit fsize{limits.fileSize, limits.fileSize};
+            setrlimit(RLIMIT_FSIZE, &fsize);
+        }
+        // A small stack finds recursion over a tree's depth in a shallower tree.
+        if (limits.stackKB) {
+            const rlimit stack{limits.stackKB * 1024, limits.stackKB * 1024};
+            setrlimit(RLIMIT_STACK, &stack);
+        }
+    });
     p.start(m_qvr, args);
     if (!p.waitForFinished(120000) || p.exitStatus() != QProcess::NormalExit) {
-        qWarning("qvr did not finish: %s", qPrintable(args.join(QLatin1Char(' '))));
+        qWarning("qvr did not finish: %s", qPrintable(args.join(QLatin1Char(' ')).left(200)));
         p.kill();
         return -1;
     }
     if (out)
         *out = p.readAllStandardOutput();
-    if (err)
-        *err = p.readAllStandardError();
+    if (err) { // progress lines of big documents aside
+        err->clear();
+        for (const QByteArray &line : p.readAllStandardError().split('\n'))
+            if (!line.isEmpty() && !line.startsWith("loading: "))
+                *err += line + '\n';
+    }
     // The user's file is only ever read.
     for (auto it = m_written.cbegin(); it != m_written.cend(); ++it) {
         if (readAll(it.key()) != it.value()) {
@@ -261,6 +316,38 @@ int TestQvr::run(const QStringList &args, QByteArray *out, QByteArray *err)
     return p.exitCode();
 }
 
+// ---- what one item's pictures may cost -------------------------------------
+
+// Measured in a child of its own: its peak memory, not the test's.
+void TestQvr::picturesCostLittle()
+{
+    const QByteArray path = QFile::encodeName(writeFixture(QStringLiteral("pictures"), picturesFile(1000)));
+    const QByteArray qvr = QFile::encodeName(m_qvr);
+    const char *argv[] = {qvr.constData(), "cat", path.constData(), "3000001", "--format=rtf", nullptr};
+    QElapsedTimer timer;
+    timer.start();
+    const pid_t pid = fork();
+    if (pid == 0) {
+        const int null = open("/dev/null", O_WRONLY);
+        dup2(null, 1);
+        execv(argv[0], const_cast<char *const *>(argv));
+        _exit(127);
+    }
+    int status = 0;
+    rusage usage{};
+    QCOMPARE(wait4(pid, &status, 0, &usage), pid);
+    QVERIFY(WIFEXITED(status) && WEXITSTATUS(status) == 0);
+    QVERIFY2(usage.ru_maxrss < 150 * 1024, qPrintable(QString::number(usage.ru_maxrss)));
+    QVERIFY2(timer.elapsed() < 10000, qPrintable(QString::number(timer.elapsed()))); // generous: 1 s is the aim
+    // The pictures go out as they came, declared size and all.
+    QByteArray rtf;
+    QCOMPARE(run({QStringLiteral("cat"), QString::fromLocal8Bit(path), QStringLiteral("3000001"),
+                  QStringLiteral("--format=rtf")},
+                 &rtf),
+             0);
+    QCOMPARE(rtf.count("{\\pict\\picwgoal150000\\pichgoal150000\r\n00}"), 1000);
+}
+
 // ---- check and tree on every kind of file --------------------------------
 
 void TestQvr::commands_data()
@@ -269,47 +356,46 @@ void TestQvr::commands_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<int>("exitCode");
     QTest::addColumn<QByteArray>("out");
-    QTest::addColumn<QString>("err"); // "%1" stands for the file's path
+    QTest::addColumn<QString>("err"); // "%1" stands for the file's path, "%2" for the export folder
+    QTest::addColumn<int>("fileSizeLimit"); // bytes; 0: none
 
     const QByteArray currentTree = "$\n$\\Recipes\n$\\Recipes\\Soup\n$\\Recipes\\Soup\\Tomato\n"
                                    "$\\Recipes\\Soup\\Tomato\n$\\Caf\xc3\xa9 notes\n$\\Empty\n";
-    QTest::newRow("check current") << "check" << "current" << 0 << QByteArray("7 nodes\nok\n") << "";
-    QTest::newRow("tree current") << "tree" << "current" << 0 << currentTree << "";
-    QTest::newRow("check older") << "check" << "older" << 0 << QByteArray("4 nodes\nok\n") << "";
+    const QString noEnd = QStringLiteral("qvr: %1: AutoCheck, no End found.\n");
+    const QString garbage = QStringLiteral("qvr: %1: Quivora cannot open the document. (garbage)\n");
+    QTest::newRow("check current") << "check" << "current" << 0 << QByteArray("7 nodes\nok\n") << "" << 0;
+    QTest::newRow("tree current") << "tree" << "current" << 0 << currentTree << "" << 0;
+    QTest::newRow("check older") << "check" << "older" << 0 << QByteArray("4 nodes\nok\n") << "" << 0;
     QTest::newRow("tree older") << "tree" << "older" << 0
-                                << QByteArray("$\n$\\Notes\n$\\Notes\\Tasks\n$\\Top\n") << "";
-    QTest::newRow("check no End") << "check" << "noend" << 1 << QByteArray()
-                                  << "qvr: %1: AutoCheck, no End found.\n";
-    QTest::newRow("tree no End") << "tree" << "noend" << 0 << QByteArray("$\n$\\Lost\n")
-                                 << "qvr: %1: AutoCheck, no End found.\n";
+                                << QByteArray("$\n$\\Notes\n$\\Notes\\Tasks\n$\\Top\n") << "" << 0;
+    // No copy of the file is made, so a disk too small for one changes nothing.
+    QTest::newRow("check current, small disk")
+        << "check" << "current" << 0 << QByteArray("7 nodes\nok\n") << "" << 100;
+    QTest::newRow("check older, small disk")
+        << "check" << "older" << 0 << QByteArray("4 nodes\nok\n") << "" << 100;
+    QTest::newRow("cat, small disk") << "cat" << "shortline" << 0 << QByteArray("Still here\n")
+                                             << "qvr: %1: AutoCheck, line # 9 (3000002 1000000 ) "
+                                                "corrupted (less than17 characters).\n" << 100;
+    QTest::newRow("export, small disk")
+        << "export" << "older" << 2 << QByteArray()
+        << "qvr: %2/Notes/Tasks.txt: cannot write (File too large)\n" << 4;
+    QTest::newRow("check no End") << "check" << "noend" << 1 << QByteArray() << noEnd << 0;
+    QTest::newRow("tree no End") << "tree" << "noend" << 0 << QByteArray("$\n$\\Lost\n") << noEnd << 0;
     QTest::newRow("check short line")
         << "check" << "shortline" << 1 << QByteArray()
-        << "qvr: %1: AutoCheck, line # 9 (3000002 1000000 ) corrupted (less than17 characters).\n";
-    QTest::newRow("check garbage") << "check" << "garbage" << 2 << QByteArray()
-                                   << "qvr: %1: Quivora cannot open the document. (garbage)\n";
-    QTest::newRow("tree garbage") << "tree" << "garbage" << 2 << QByteArray()
-                                  << "qvr: %1: Quivora cannot open the document. (garbage)\n";
-    QTest::newRow("cat garbage") << "cat" << "garbage" << 2 << QByteArray()
-                                 << "qvr: %1: Quivora cannot open the document. (garbage)\n";
-    QTest::newRow("export garbage") << "export" << "garbage" << 2 << QByteArray()
-                                    << "qvr: %1: Quivora cannot open the document. (garbage)\n";
+        << "qvr: %1: AutoCheck, line # 9 (3000002 1000000 ) corrupted (less than17 characters).\n" << 0;
+    QTest::newRow("check garbage") << "check" << "garbage" << 2 << QByteArray() << garbage << 0;
+    QTest::newRow("tree garbage") << "tree" << "garbage" << 2 << QByteArray() << garbage << 0;
+    QTest::newRow("cat garbage") << "cat" << "garbage" << 2 << QByteArray() << garbage << 0;
+    QTest::newRow("export garbage") << "export" << "garbage" << 2 << QByteArray() << garbage << 0;
     QTest::newRow("check missing") << "check" << "missing" << 2 << QByteArray()
-                                   << "qvr: %1: no such file\n";
-    QTest::newRow("cat missing") << "cat" << "missing" << 2 << QByteArray()
-                                 << "qvr: %1: no such file\n";
-    QTest::newRow("export missing") << "export" << "missing" << 2 << QByteArray()
-                                    << "qvr: %1: no such file\n";
+                                   << "qvr: %1: no such file\n" << 0;
     QTest::newRow("export folder") << "export" << "folder" << 2 << QByteArray()
-                                   << "qvr: %1: not a file\n";
+                                   << "qvr: %1: not a file\n" << 0;
     // A document that loads but fails the check is still read.
-    QTest::newRow("cat no End") << "cat" << "noend" << 0 << QByteArray()
-                                << "qvr: %1: AutoCheck, no End found.\n";
-    QTest::newRow("cat short line") << "cat" << "shortline" << 0 << QByteArray("Still here\n")
-                                    << "qvr: %1: AutoCheck, line # 9 (3000002 1000000 ) "
-                                       "corrupted (less than17 characters).\n";
+    QTest::newRow("cat no End") << "cat" << "noend" << 0 << QByteArray() << noEnd << 0;
     QTest::newRow("export no End") << "export" << "noend" << 0
-                                   << QByteArray("items: 1\nfolders: 0\n")
-                                   << "qvr: %1: AutoCheck, no End found.\n";
+                                   << QByteArray("items: 1\nfolders: 0\n") << noEnd << 0;
 }
 
 void TestQvr::commands()
@@ -319,31 +405,72 @@ void TestQvr::commands()
     QFETCH(int, exitCode);
     QFETCH(QByteArray, out);
     QFETCH(QString, err);
+    QFETCH(int, fileSizeLimit);
 
-    QString path;
-    if (file == QLatin1String("missing")) {
-        path = m_dir.filePath(QStringLiteral("missing.qvr"));
-    } else if (file == QLatin1String("folder")) {
-        path = m_dir.filePath(QStringLiteral("folder.qvr"));
+    QString path = m_dir.filePath(file + QStringLiteral(".qvr"));
+    if (file == QLatin1String("folder"))
         QVERIFY(QDir().mkpath(path));
-    } else {
+    else if (file != QLatin1String("missing"))
         path = writeFixture(file, fixture(file));
-    }
     QStringList args{command, path};
     if (command == QLatin1String("cat"))
         args << (file == QLatin1String("noend") ? QStringLiteral("$\\Lost")
                                                 : QStringLiteral("$\\Fine"));
     QTemporaryDir target;
+    const QString to = target.filePath(QStringLiteral("out"));
     if (command == QLatin1String("export"))
-        args << QStringLiteral("--to") << target.filePath(QStringLiteral("out"));
+        args << QStringLiteral("--to") << to;
 
     QByteArray gotOut, gotErr;
-    QCOMPARE(run(args, &gotOut, &gotErr), exitCode);
+    QCOMPARE(run(args, &gotOut, &gotErr, {rlim_t(fileSizeLimit), 0}), exitCode);
     QCOMPARE(gotOut, out);
-    QCOMPARE(QString::fromUtf8(gotErr), withPath(err, path));
-    if (command == QLatin1String("export") && exitCode != 0)
-        QVERIFY2(!QFileInfo::exists(target.filePath(QStringLiteral("out"))),
-                 "nothing is written for a file that cannot be opened");
+    QCOMPARE(QString::fromUtf8(gotErr), withPath(err, path).replace(QStringLiteral("%2"), to));
+    if (command == QLatin1String("export") && exitCode != 0) // nothing, not even a part
+        QCOMPARE(listTree(to), fileSizeLimit ? QStringList{QStringLiteral("Notes/")} : QStringList());
+}
+
+// ---- very deep trees ---------------------------------------------------------
+
+void TestQvr::deepChains_data()
+{
+    QTest::addColumn<QString>("command");
+    QTest::addColumn<int>("depth");
+    QTest::addColumn<int>("stackKB"); // 0: the system's
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QByteArray>("outEnd");
+    QTest::addColumn<QByteArray>("errEnd");
+
+    QTest::newRow("check") << "check" << 200000 << 0 << 0 << QByteArray("200001 nodes\nok\n") << QByteArray();
+    QTest::newRow("cat") << "cat" << 200000 << 0 << 0 << QByteArray("deep\n") << QByteArray();
+    QTest::newRow("export: the path is too long")
+        << "export" << 200000 << 0 << 2 << QByteArray() << QByteArray("/a: cannot write (File name too long)\n");
+    // The output grows with the square of the depth: a small stack instead.
+    QTest::newRow("tree, small stack") << "tree" << 2000 << 160 << 0 << QString(QStringLiteral("\\a")).repeated(1998).toUtf8() + "\\Leaf\n" << QByteArray();
+    QTest::newRow("export, small stack")
+        << "export" << 2000 << 160 << 0 << QByteArray("items: 1\nfolders: 1999\n") << QByteArray();
+}
+
+void TestQvr::deepChains()
+{
+    QFETCH(QString, command);
+    QFETCH(int, depth);
+    QFETCH(int, stackKB);
+    QFETCH(int, exitCode);
+    QFETCH(QByteArray, outEnd);
+    QFETCH(QByteArray, errEnd);
+    const QString path = writeFixture(QStringLiteral("chain"), chainFile(depth));
+    QStringList args{command, path};
+    QTemporaryDir target;
+    if (command == QLatin1String("cat"))
+        args << QStringLiteral("3000001");
+    else if (command == QLatin1String("export"))
+        args << QStringLiteral("--to") << target.path();
+    QByteArray out, err;
+    QCOMPARE(run(args, &out, &err, {0, rlim_t(stackKB)}), exitCode);
+    QVERIFY2(out.endsWith(outEnd), out.right(100).constData());
+    QVERIFY2(errEnd.isEmpty() ? err.isEmpty() : err.endsWith(errEnd), err.right(100).constData());
+    if (command == QLatin1String("tree"))
+        QCOMPARE(out.count('\n'), depth + 1);
 }
 
 // ---- cat ------------------------------------------------------------------
@@ -388,61 +515,31 @@ void TestQvr::cat()
     QCOMPARE(QString::fromUtf8(gotErr), withPath(err, path));
 }
 
+// The rtf form is written again, and stable: storing it and asking again
+// gives the same bytes and the same text.
 void TestQvr::catFormats()
 {
-    const QString path = writeFixture(QStringLiteral("current"), currentFile());
-    QByteArray txt, rtf, html, err;
-    QCOMPARE(run({QStringLiteral("cat"), path, QStringLiteral("3000001"), QStringLiteral("--format"),
-                  QStringLiteral("txt")},
-                 &txt, &err),
-             0);
-    QVERIFY(!txt.contains('\r'));
-    QCOMPARE(txt, QByteArray("Caf\xc3\xa9 bold\nsecond\nline\n"));
-
-    QCOMPARE(run({QStringLiteral("cat"), path, QStringLiteral("$\\Caf\u00e9 notes"),
-                  QStringLiteral("--format=rtf")},
-                 &rtf, &err),
-             0);
-    QVERIFY2(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"), rtf.constData());
-    QVERIFY(rtf.endsWith("}\r\n"));
-    QVERIFY(rtf.contains("\\'e9"));
-    QVERIFY(rtf.contains("\\b "));
-    QCOMPARE(rtf.count('\n'), rtf.count("\r\n"));
-    QVERIFY(rtf.contains("\\viewkind4\\uc1\\pard")); // written again, not passed on
-
-    QCOMPARE(run({QStringLiteral("cat"), path, QStringLiteral("3000001"), QStringLiteral("--format"),
-                  QStringLiteral("html")},
-                 &html, &err),
-             0);
-    QVERIFY(html.startsWith("<!DOCTYPE HTML"));
-    QVERIFY(html.contains("<meta charset=\"utf-8\" />"));
-    QVERIFY(html.contains("Caf\xc3\xa9 "));
-    QVERIFY(html.contains("font-weight:700;\">bold</span>"));
-    QVERIFY(html.contains("font-family:'Arial'"));
-    QCOMPARE(err, QByteArray());
-}
-
-// The rtf form is normalized: storing it and asking again gives the same bytes.
-void TestQvr::rtfIsStable()
-{
     const QString first = writeFixture(QStringLiteral("current"), currentFile());
-    QByteArray rtf, again, err;
-    QCOMPARE(run({QStringLiteral("cat"), first, QStringLiteral("3000001"), QStringLiteral("--format"),
-                  QStringLiteral("rtf")},
-                 &rtf, &err),
-             0);
+    const auto catAs = [&](const QString &file, const QString &node, const char *format) {
+        QByteArray out, err;
+        if (run({QStringLiteral("cat"), file, node, QStringLiteral("--format=") + QLatin1String(format)},
+                &out, &err) != 0 || !err.isEmpty())
+            qWarning("cat %s failed: %s", format, err.constData());
+        return out;
+    };
+    const QByteArray rtf = catAs(first, QStringLiteral("$\\Caf\u00e9 notes"), "rtf");
+    QVERIFY2(rtf.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0") && rtf.endsWith("}\r\n"), rtf.constData());
+    QVERIFY(rtf.contains("\\viewkind4\\uc1\\pard") && rtf.contains("\\'e9") && rtf.contains("\\b "));
+    QCOMPARE(rtf.count('\n'), rtf.count("\r\n"));
+    const QByteArray html = catAs(first, QStringLiteral("3000001"), "html");
+    QVERIFY(html.startsWith("<!DOCTYPE HTML") && html.contains("<meta charset=\"utf-8\" />"));
+    QVERIFY(html.contains("font-weight:700;\">bold</span>") && html.contains("font-family:'Arial'"));
+
     QList<QByteArray> lines = header();
     lines << "1000000 0000000 $" << "3000001 1000000 Again" << "End" << "3000001";
-    QByteArray file = crlf(lines) + rtf + "End\r\n";
-    const QString second = writeFixture(QStringLiteral("again"), file);
-    QCOMPARE(run({QStringLiteral("cat"), second, QStringLiteral("$\\Again"),
-                  QStringLiteral("--format"), QStringLiteral("rtf")},
-                 &again, &err),
-             0);
-    QCOMPARE(again, rtf);
-    QByteArray txt;
-    QCOMPARE(run({QStringLiteral("cat"), second, QStringLiteral("$\\Again")}, &txt, &err), 0);
-    QCOMPARE(txt, QByteArray("Caf\xc3\xa9 bold\nsecond\nline\n"));
+    const QString second = writeFixture(QStringLiteral("again"), crlf(lines) + rtf + "End\r\n");
+    QCOMPARE(catAs(second, QStringLiteral("$\\Again"), "rtf"), rtf);
+    QCOMPARE(catAs(second, QStringLiteral("$\\Again"), "txt"), QByteArray("Caf\xc3\xa9 bold\nsecond\nline\n"));
 }
 
 // ---- export -----------------------------------------------------------------
@@ -451,16 +548,17 @@ void TestQvr::exportNames_data()
 {
     QTest::addColumn<QString>("format");
     QTest::addColumn<QString>("ext");
-    QTest::newRow("default") << QString() << ".txt";
-    QTest::newRow("txt") << "txt" << ".txt";
-    QTest::newRow("rtf") << "rtf" << ".rtf";
-    QTest::newRow("html") << "html" << ".html";
+    QTest::addColumn<QByteArray>("tomato"); // how the text of one item begins
+    QTest::newRow("default") << QString() << ".txt" << QByteArray("Tomato soup\n");
+    QTest::newRow("rtf") << "rtf" << ".rtf" << QByteArray("{\\rtf1\\ansi\\ansicpg1252\\deff0");
+    QTest::newRow("html") << "html" << ".html" << QByteArray("<!DOCTYPE HTML");
 }
 
 void TestQvr::exportNames()
 {
     QFETCH(QString, format);
     QFETCH(QString, ext);
+    QFETCH(QByteArray, tomato);
     const QString path = writeFixture(QStringLiteral("names"), namesFile());
     QTemporaryDir target;
     const QString dir = target.filePath(QStringLiteral("deep/out"));
@@ -470,114 +568,101 @@ void TestQvr::exportNames()
     QByteArray out, err;
     QCOMPARE(run(args, &out, &err), 0);
     QCOMPARE(err, QByteArray());
-    QCOMPARE(out, QByteArray("items: 15\nfolders: 3\n"));
+    QCOMPARE(out, QByteArray("items: 16\nfolders: 3\n"));
 
-    QStringList expected{
-        QStringLiteral("Caf\u00e9") + ext,
-        QStringLiteral("Note") + ext,
-        QStringLiteral("Soup/"),
-        QStringLiteral("Soup/Empty/"),
-        QStringLiteral("Soup/Tomato") + ext,
-        QStringLiteral("Soup") + ext,
-        QStringLiteral("Trail") + ext,
-        QStringLiteral("X.txt/"),
-        QStringLiteral("_") + ext,
-        QStringLiteral("_CON") + ext,
-        QStringLiteral("______") + ext,
-        QStringLiteral("_con.txt") + ext,
-        QStringLiteral("a_b (2)") + ext,
-        QStringLiteral("a_b") + ext,
-        QStringLiteral("note (2)") + ext,
-        QStringLiteral("tab_here") + ext,
-        QString(100, QChar(0xe9)) + ext, // cut to 200 bytes of UTF-8
-    };
+    QStringList expected{QStringLiteral("Soup/"), QStringLiteral("Soup/Empty/"), QStringLiteral("X.txt/")};
+    for (const QString &name : {QStringLiteral("Caf\u00e9"), QStringLiteral("Note"), QStringLiteral("Soup/Tomato"),
+                                QStringLiteral("Soup"), QStringLiteral("Trail"), QStringLiteral("_"),
+                                QStringLiteral("_CON"), QStringLiteral("______"), QStringLiteral("_con.txt"),
+                                QStringLiteral("a_b (2)"), QStringLiteral("a_b"), QStringLiteral("note (2)"),
+                                QStringLiteral("tab_here"), QStringLiteral("_.profile"),
+                                QString(100, QChar(0xe9)) /* cut to 200 bytes of UTF-8 */})
+        expected << name + ext;
     // A branch named like an item's file takes the name first.
     expected << (ext == QLatin1String(".txt") ? QStringLiteral("X (2).txt") : QString(QStringLiteral("X") + ext));
     expected.sort();
     QCOMPARE(listTree(dir), expected);
+    QVERIFY(readAll(dir + QStringLiteral("/Soup/Tomato") + ext).startsWith(tomato));
+    QVERIFY(readAll(dir + QStringLiteral("/Note") + ext).contains("Upper"));
+    QVERIFY(readAll(dir + QStringLiteral("/note (2)") + ext).contains("lower"));
+}
 
-    const QByteArray tomato = readAll(dir + QStringLiteral("/Soup/Tomato") + ext);
-    const QByteArray upper = readAll(dir + QStringLiteral("/Note") + ext);
-    const QByteArray lower = readAll(dir + QStringLiteral("/note (2)") + ext);
-    if (ext == QLatin1String(".txt")) {
-        QCOMPARE(tomato, QByteArray("Tomato soup\n"));
-        QCOMPARE(upper, QByteArray("Upper\n"));
-        QCOMPARE(lower, QByteArray("lower\n"));
-        QCOMPARE(readAll(dir + QStringLiteral("/Soup.txt")), QByteArray());
-    } else if (ext == QLatin1String(".rtf")) {
-        QVERIFY(tomato.startsWith("{\\rtf1\\ansi\\ansicpg1252\\deff0"));
-        QVERIFY(tomato.contains("Tomato soup\\par\r\n"));
-        QVERIFY(upper.contains("Upper"));
-        QVERIFY(lower.contains("lower"));
-        QVERIFY(readAll(dir + QStringLiteral("/Soup.rtf")).startsWith("{\\rtf1"));
-    } else {
-        QVERIFY(tomato.startsWith("<!DOCTYPE HTML"));
-        QVERIFY(tomato.contains(">Tomato soup</"));
-        QVERIFY(upper.contains(">Upper</"));
-        QVERIFY(lower.contains(">lower</"));
+void TestQvr::exportObstacles_data()
+{
+    QTest::addColumn<QString>("obstacle");
+    QTest::addColumn<int>("exitCode");
+    QTest::addColumn<QString>("err"); // "%1" stands for the export folder
+    QTest::addColumn<QStringList>("files"); // what the folder holds afterwards
+
+    const QString in = QStringLiteral("qvr: %1/%2: cannot write (%3)\n");
+    const QStringList exported{QStringLiteral("Notes/"), QStringLiteral("Notes/Tasks.txt"), QStringLiteral("Top.txt")};
+    QTest::newRow("files replaced, others kept") << "stale" << 0 << "" << exported + QStringList{QStringLiteral("mine.txt")};
+    QTest::newRow("DIR is a file") << "dir is file" << 2 << "qvr: %1: cannot write (a file of that name is in the way)\n" << QStringList();
+    QTest::newRow("a file where a branch goes")
+        << "Notes file" << 2 << in.arg(QStringLiteral("%1"), QStringLiteral("Notes"), QStringLiteral("a file of that name is in the way"))
+        << QStringList{QStringLiteral("Notes")};
+    QTest::newRow("a folder where an item goes")
+        << "Top.txt folder" << 2 << in.arg(QStringLiteral("%1"), QStringLiteral("Top.txt"), QStringLiteral("a folder of that name is in the way"))
+        << QStringList{QStringLiteral("Notes/"), QStringLiteral("Notes/Tasks.txt"), QStringLiteral("Top.txt/")};
+    // Links are never followed: what they lead to stays as it was.
+    QTest::newRow("a link where an item goes")
+        << "Top.txt link" << 2 << in.arg(QStringLiteral("%1"), QStringLiteral("Top.txt"), QStringLiteral("a symbolic link is in the way"))
+        << QStringList{QStringLiteral("Notes/"), QStringLiteral("Notes/Tasks.txt"), QStringLiteral("Top.txt")};
+    QTest::newRow("a link where a branch goes")
+        << "Notes link" << 2 << in.arg(QStringLiteral("%1"), QStringLiteral("Notes"), QStringLiteral("a symbolic link is in the way"))
+        << QStringList{QStringLiteral("Notes/")};
+    // FILE itself is never written: the item meeting its name takes the next number.
+    QTest::newRow("FILE in the folder") << "FILE" << 0 << ""
+                                        << QStringList{QStringLiteral("Notes/"), QStringLiteral("Notes/Tasks.txt"),
+                                                       QStringLiteral("Top (2).txt"), QStringLiteral("Top.txt")};
+}
+
+void TestQvr::exportObstacles()
+{
+    QFETCH(QString, obstacle);
+    QFETCH(int, exitCode);
+    QFETCH(QString, err);
+    QFETCH(QStringList, files);
+    QTemporaryDir target, elsewhere;
+    const QString secret = elsewhere.filePath(QStringLiteral("secret.txt"));
+    const auto put = [](const QString &file, const QByteArray &bytes) {
+        QFile f(file);
+        return f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size();
+    };
+    QVERIFY(put(secret, "secret\n"));
+    QString path = writeFixture(QStringLiteral("older"), olderFile());
+    QString to = target.path();
+    if (obstacle == QLatin1String("stale")) {
+        QVERIFY(put(target.filePath(QStringLiteral("Top.txt")), "a much longer stale text than the item holds\n"));
+        QVERIFY(put(target.filePath(QStringLiteral("mine.txt")), "mine\n"));
+    } else if (obstacle == QLatin1String("dir is file")) {
+        to = secret;
+    } else if (obstacle.endsWith(QLatin1String(" file"))) {
+        QVERIFY(put(target.filePath(obstacle.section(QLatin1Char(' '), 0, 0)), ""));
+    } else if (obstacle.endsWith(QLatin1String(" folder"))) {
+        QVERIFY(QDir().mkpath(target.filePath(obstacle.section(QLatin1Char(' '), 0, 0))));
+    } else if (obstacle.endsWith(QLatin1String(" link"))) {
+        const QString link = target.filePath(obstacle.section(QLatin1Char(' '), 0, 0));
+        QVERIFY(QFile::link(link.endsWith(QLatin1String(".txt")) ? secret : elsewhere.path(), link));
+    } else if (obstacle == QLatin1String("FILE")) {
+        path = target.filePath(QStringLiteral("Top.txt"));
+        QVERIFY(put(path, olderFile()));
+        m_written.insert(path, olderFile());
     }
-}
-
-void TestQvr::exportOlderLayout()
-{
-    const QString path = writeFixture(QStringLiteral("older"), olderFile());
-    QTemporaryDir target;
-    QByteArray out, err;
-    QCOMPARE(run({QStringLiteral("export"), path, QStringLiteral("--to"), target.path()}, &out, &err),
-             0);
-    QCOMPARE(err, QByteArray());
-    QCOMPARE(listTree(target.path()),
-             QStringList({QStringLiteral("Notes/"), QStringLiteral("Notes/Tasks.txt"),
-                          QStringLiteral("Top.txt")}));
-    QCOMPARE(readAll(target.filePath(QStringLiteral("Notes/Tasks.txt"))), QByteArray("Old task\n"));
-    QCOMPARE(readAll(target.filePath(QStringLiteral("Top.txt"))), QByteArray());
-}
-
-void TestQvr::exportOverwritesAndBlocked()
-{
-    const QString path = writeFixture(QStringLiteral("older"), olderFile());
-    QTemporaryDir target;
-    // A second export writes over the first; other files stay.
-    QFile stale(target.filePath(QStringLiteral("Top.txt")));
-    QVERIFY(stale.open(QIODevice::WriteOnly));
-    stale.write("a much longer stale text than the item holds\n");
-    stale.close();
-    QFile other(target.filePath(QStringLiteral("mine.txt")));
-    QVERIFY(other.open(QIODevice::WriteOnly));
-    other.write("mine\n");
-    other.close();
-    QCOMPARE(run({QStringLiteral("export"), path, QStringLiteral("--to"), target.path()}), 0);
-    QCOMPARE(readAll(target.filePath(QStringLiteral("Top.txt"))), QByteArray());
-    QCOMPARE(readAll(target.filePath(QStringLiteral("mine.txt"))), QByteArray("mine\n"));
-
-    // DIR is a file.
-    QByteArray out, err;
-    const QString file = target.filePath(QStringLiteral("mine.txt"));
-    QCOMPARE(run({QStringLiteral("export"), path, QStringLiteral("--to"), file}, &out, &err), 2);
-    QCOMPARE(QString::fromUtf8(err),
-             QStringLiteral("qvr: %1: cannot write (a file of that name is in the way)\n").arg(file));
-    QCOMPARE(out, QByteArray());
-
-    // A branch folder is blocked by a file.
-    QTemporaryDir blocked;
-    QFile in(blocked.filePath(QStringLiteral("Notes")));
-    QVERIFY(in.open(QIODevice::WriteOnly));
-    in.close();
-    QCOMPARE(run({QStringLiteral("export"), path, QStringLiteral("--to"), blocked.path()}, &out, &err),
-             2);
-    QCOMPARE(QString::fromUtf8(err),
-             QStringLiteral("qvr: %1/Notes: cannot write (a file of that name is in the way)\n")
-                 .arg(blocked.path()));
-
-    // An item file is blocked by a folder.
-    QTemporaryDir blocked2;
-    QVERIFY(QDir().mkpath(blocked2.filePath(QStringLiteral("Top.txt"))));
-    QCOMPARE(run({QStringLiteral("export"), path, QStringLiteral("--to"), blocked2.path()}, &out,
-                 &err),
-             2);
-    QVERIFY2(QString::fromUtf8(err).startsWith(
-                 QStringLiteral("qvr: %1/Top.txt: cannot write (").arg(blocked2.path())),
-             err.constData());
+    QByteArray out, gotErr;
+    const int exit = run({QStringLiteral("export"), path, QStringLiteral("--to"), to}, &out, &gotErr);
+    m_written.remove(path);
+    QCOMPARE(exit, exitCode);
+    QCOMPARE(QString::fromUtf8(gotErr), withPath(err, to));
+    QCOMPARE(out, exitCode ? QByteArray() : QByteArray("items: 2\nfolders: 1\n"));
+    QCOMPARE(listTree(target.path()), files);
+    QCOMPARE(listTree(elsewhere.path()), QStringList{QStringLiteral("secret.txt")});
+    QCOMPARE(readAll(secret), QByteArray("secret\n"));
+    if (obstacle == QLatin1String("stale")) {
+        QCOMPARE(readAll(target.filePath(QStringLiteral("Notes/Tasks.txt"))), QByteArray("Old task\n"));
+        QCOMPARE(readAll(target.filePath(QStringLiteral("Top.txt"))), QByteArray());
+        QCOMPARE(readAll(target.filePath(QStringLiteral("mine.txt"))), QByteArray("mine\n"));
+    }
 }
 
 void TestQvr::exportProgress_data()
