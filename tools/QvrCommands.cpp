@@ -89,8 +89,8 @@ QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &target)
         });
         return found;
     }
-    ForEachNode(tree, [&](QTreeWidgetItem *node) {
-        if (NodePath(node) != target)
+    ForEachNodePath(tree, [&](QTreeWidgetItem *node, const QString &path) {
+        if (path != target)
             return true;
         found = node;
         return false;
@@ -173,8 +173,8 @@ int tree(const QString &file)
         return cannotOpen(file, error);
     warnLoadMessages(file, d);
     out().setEncoding(QStringConverter::Utf8);
-    ForEachNode(&d.tree, [](QTreeWidgetItem *node) {
-        out() << NodePath(node) << '\n';
+    ForEachNodePath(&d.tree, [](QTreeWidgetItem *, const QString &path) {
+        out() << path << '\n';
         return true;
     });
     out().flush();

@@ -3,8 +3,8 @@
 #include "store/Messages.h"
 
 #include <QStringList>
-#include <QTemporaryDir>
 #include <QTreeWidget>
+#include <functional>
 
 // Messages the program would show in a box, kept for the tool to print.
 class CollectedMessages : public UserMessages
@@ -20,12 +20,20 @@ public:
     QStringList texts;
 };
 
-// A document opened the way the program opens one: copied onto a master file
-// (here in a temporary folder, so the user's file is never written),
-// converted from the older layout when needed, loaded into a tree and checked.
+// A document read the way the program opens one: converted from the older
+// layout when needed, loaded into a tree and checked. Everything happens in
+// memory: the tool needs no master file, so a full or small disk cannot turn
+// a sound file into a failed check, and nothing is ever written.
 class QvrDocument
 {
 public:
+    QvrDocument() = default;
+    QvrDocument(const QvrDocument &) = delete;
+    QvrDocument &operator=(const QvrDocument &) = delete;
+    // Takes the tree apart from the leaves up: deleting a node deletes its
+    // children from within, which a very deep tree would not survive.
+    ~QvrDocument();
+
     // False when the file cannot be opened; `error` says why.
     bool open(const QString &path, QString *error);
 
@@ -33,7 +41,10 @@ public:
     DocState doc;
     CollectedMessages messages;
     QStringList loadMessages; // what loading and the check reported
-
-private:
-    QTemporaryDir m_work;
 };
+
+// Calls `fn` for every node in tree order with its node path, built as the
+// walk goes (a path costs its own length, however deep the node lies), until
+// `fn` answers false.
+void ForEachNodePath(QTreeWidget *tree,
+                     const std::function<bool(QTreeWidgetItem *, const QString &)> &fn);

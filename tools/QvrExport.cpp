@@ -8,7 +8,13 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
+#include <QSaveFile>
 #include <QTreeWidget>
+
+#include <cerrno>
+#include <cstring>
+#include <filesystem>
+#include <sys/stat.h>
 
 namespace {
 
@@ -69,32 +75,116 @@ QString cutToBytes(const QString &s, qsizetype maxBytes)
     return s.left(i);
 }
 
+// Why the last call of the system failed, in its own words.
+QString systemReason(int error)
+{
+    return QString::fromLocal8Bit(std::strerror(error));
+}
+
+bool fail(ExportResult *result, const QString &path, const QString &why)
+{
+    result->failedPath = path;
+    result->error = why;
+    return false;
+}
+
+// What stands at `path`, without following a link there.
+enum class Entry { None, File, Folder, Link, Unknown };
+
+Entry entryAt(const QString &path, struct stat *st, int *error)
+{
+    if (::lstat(QFile::encodeName(path).constData(), st) != 0) {
+        *error = errno;
+        return errno == ENOENT ? Entry::None : Entry::Unknown;
+    }
+    if (S_ISLNK(st->st_mode))
+        return Entry::Link;
+    return S_ISDIR(st->st_mode) ? Entry::Folder : Entry::File;
+}
+
+const QString LinkInTheWay = QStringLiteral("a symbolic link is in the way");
+
+// Writes a whole file in place of the one at `path` (never through a link
+// standing there: that is refused, as the link may lead anywhere).
 bool writeFile(const QString &path, const QByteArray &bytes, ExportResult *result)
 {
-    QFile file(path);
-    if (!file.open(QIODevice::WriteOnly | QIODevice::Truncate)
-        || file.write(bytes) != bytes.size() || !file.flush()) {
-        result->failedPath = path;
-        result->error = file.errorString();
-        return false;
+    struct stat st;
+    int error = 0;
+    switch (entryAt(path, &st, &error)) {
+    case Entry::Link: return fail(result, path, LinkInTheWay);
+    case Entry::Folder: return fail(result, path, QStringLiteral("a folder of that name is in the way"));
+    case Entry::Unknown: return fail(result, path, systemReason(error));
+    case Entry::None:
+    case Entry::File: break;
     }
-    file.close();
-    if (file.error() != QFileDevice::NoError) {
-        result->failedPath = path;
-        result->error = file.errorString();
-        return false;
+    QSaveFile file(path);
+    // A write the disk cuts short (a full disk, a size limit) returns a short
+    // count with no reason of Qt's own, and through a buffer commit() would
+    // let it pass: unbuffered, the count is seen and the system's reason taken.
+    errno = 0;
+    if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || file.write(bytes) != bytes.size()
+        || !file.commit()) {
+        const int cause = errno;
+        const QString qtReason = file.errorString();
+        file.cancelWriting();
+        return fail(result, path,
+                    cause != 0 && (qtReason.isEmpty() || qtReason == QLatin1String("Unknown error"))
+                        ? systemReason(cause)
+                        : qtReason);
     }
     return true;
 }
 
+// Makes one folder inside an existing one; a folder already there is used,
+// a link standing there is not followed.
 bool makeFolder(const QString &path, ExportResult *result)
 {
-    if (QDir().mkpath(path) && QFileInfo(path).isDir())
+    if (::mkdir(QFile::encodeName(path).constData(), 0777) == 0)
         return true;
-    result->failedPath = path;
-    result->error = QFileInfo::exists(path) ? QStringLiteral("a file of that name is in the way")
-                                            : QStringLiteral("cannot create the folder");
-    return false;
+    const int cause = errno;
+    if (cause != EEXIST)
+        return fail(result, path, systemReason(cause));
+    struct stat st;
+    int error = 0;
+    switch (entryAt(path, &st, &error)) {
+    case Entry::Folder: return true;
+    case Entry::Link: return fail(result, path, LinkInTheWay);
+    case Entry::Unknown: return fail(result, path, systemReason(error));
+    default: return fail(result, path, QStringLiteral("a file of that name is in the way"));
+    }
+}
+
+// The export folder the user named, with any folders it needs above it.
+bool makeTopFolder(const QString &path, ExportResult *result)
+{
+    if (QFileInfo(path).isDir())
+        return true;
+    if (QFileInfo::exists(path) || QFileInfo(path).isSymLink())
+        return fail(result, path, QStringLiteral("a file of that name is in the way"));
+    std::error_code error;
+    std::filesystem::create_directories(std::filesystem::path(path.toStdU16String()), error);
+    if (error)
+        return fail(result, path, QString::fromLocal8Bit(error.message().c_str()));
+    return true;
+}
+
+// The identity of the tree file, which an export never writes even when it
+// lies in the folder written to.
+struct FileId
+{
+    dev_t dev = 0;
+    ino_t ino = 0;
+    bool valid = false;
+    bool is(const struct stat &st) const { return valid && st.st_dev == dev && st.st_ino == ino; }
+};
+
+FileId fileIdOf(const QString &path)
+{
+    struct stat st;
+    FileId id;
+    if (::stat(QFile::encodeName(path).constData(), &st) == 0)
+        id = {st.st_dev, st.st_ino, true};
+    return id;
 }
 
 } // namespace
@@ -110,7 +200,8 @@ QString SafeFileName(const QString &name)
     dropTrailingDotsAndBlanks(s);
     if (s.isEmpty())
         return QStringLiteral("_");
-    if (isDeviceName(s))
+    // A leading dot would hide the file from most listings.
+    if (isDeviceName(s) || s.startsWith(QLatin1Char('.')))
         s.prepend(QLatin1Char('_'));
     return s;
 }
@@ -130,8 +221,9 @@ bool ExportDocument(QvrDocument &document, const QString &dir, TextFormat format
 {
     QTreeWidget *tree = &document.tree;
     const QString top = QDir::cleanPath(QDir(dir).absolutePath());
-    if (!makeFolder(top, result))
+    if (!makeTopFolder(top, result))
         return false;
+    const FileId source = fileIdOf(document.doc.documentPath);
 
     qsizetype total = 0;
     ForEachNode(tree, [&](QTreeWidgetItem *node) {
@@ -155,7 +247,11 @@ bool ExportDocument(QvrDocument &document, const QString &dir, TextFormat format
         FolderNames &taken = names[parent];
         const QString base = SafeFileName(node->text(0));
         if (IsItem(node)) {
-            const QString path = parent + QLatin1Char('/') + taken.take(base, extension);
+            QString path = parent + QLatin1Char('/') + taken.take(base, extension);
+            // The tree file's own name is taken: the item gets the next number.
+            for (struct stat st; source.valid && ::lstat(QFile::encodeName(path).constData(), &st) == 0
+                                 && source.is(st);)
+                path = parent + QLatin1Char('/') + taken.take(base, extension);
             if (!writeFile(path, ItemTextBytes(document.doc.master, NodeKey(node), format), result)) {
                 ok = false;
                 return false;

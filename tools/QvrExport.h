@@ -10,8 +10,9 @@ class QvrDocument;
 // A node name made usable as one file or folder name on the common file
 // systems: the characters / \ : * ? " < > | and control characters become
 // "_", trailing dots and blanks are dropped, device names (CON, PRN, AUX,
-// NUL, COM1-9, LPT1-9, with or without an extension) get a leading "_", an
-// empty result becomes "_", and very long names are cut short.
+// NUL, COM1-9, LPT1-9, with or without an extension) and names beginning
+// with a dot get a leading "_", an empty result becomes "_", and very long
+// names are cut short.
 QString SafeFileName(const QString &name);
 
 // The names taken in one folder. Names are compared without regard to letter
@@ -37,7 +38,9 @@ struct ExportResult
 
 // Writes every item's text as one file per item into `dir` (made when
 // missing): items directly under the root in `dir` itself, every branch as a
-// folder of its name. Existing files of the same names are overwritten.
+// folder of its name. Existing files of the same names are replaced; a
+// symbolic link in the way is refused, never followed; the tree file itself
+// is never written (an item meeting its name takes the next number).
 // `progress` is told (done, total items) after each item. False when a file
 // or folder could not be written; `result` says which and why.
 bool ExportDocument(QvrDocument &document, const QString &dir, TextFormat format,

@@ -23,6 +23,12 @@ inline constexpr int PictureParamsProperty = QTextFormat::UserProperty + 11;
 // The picture's bytes (QByteArray), as decoded from the hex or \bin data.
 inline constexpr int PictureDataProperty = QTextFormat::UserProperty + 12;
 
+// The image resource every picture that cannot be shown points to.
+inline constexpr char PlaceholderPictureName[] = "rtfpict:placeholder";
+// What one item's shown pictures may cost in decoded pixels, all together:
+// past it, pictures are decoded smaller (their stored size is unchanged).
+inline constexpr qint64 PicturePixelBudget = 16 * 1024 * 1024;
+
 enum class FontKind { Nil, Roman, Swiss, Modern, Script, Decor, Tech, Bidi };
 
 // Replaces the document's content with the RTF in data. Data that does not

@@ -2,14 +2,13 @@
 
 #include <QColor>
 
-#include <algorithm>
 
 namespace rtf::detail {
 
-QImage placeholderImage(double width, double height)
+QImage placeholderImage()
 {
-    const int w = int(std::clamp(width, 1.0, 1024.0));
-    const int h = int(std::clamp(height, 1.0, 1024.0));
+    constexpr int w = 32;
+    constexpr int h = 32;
     QImage image(w, h, QImage::Format_RGB32);
     image.fill(QColor(0xE0, 0xE0, 0xE0));
     constexpr QRgb frame = 0xFF808080;

@@ -3,8 +3,9 @@
 
 namespace rtf::detail {
 
-// What the editor shows for a picture it cannot draw (a metafile, say):
-// a grey framed box of the picture's size in pixels, capped for memory.
-QImage placeholderImage(double width, double height);
+// What the editor shows for a picture it cannot draw (a metafile, say): a
+// small grey framed box, one for every such picture, scaled to each
+// picture's size when drawn.
+QImage placeholderImage();
 
 } // namespace rtf::detail

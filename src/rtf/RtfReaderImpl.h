@@ -128,6 +128,7 @@ private:
     int codePageOf(const FontEntry &font) const;
     QTextCharFormat formatOf(const CharKey &key);
     void finishPicture();
+    QString placeholderName();
 
     const char *m_p;
     const char *m_end;
@@ -163,6 +164,10 @@ private:
     QByteArray m_shapeName; // name of the shape property being read
     Picture m_pict;
     int m_pictCount = 0;
+    // Decoded pixels one item may still spend on its pictures (4 bytes each).
+    qint64 m_pixelsLeft = PicturePixelBudget;
+    QHash<QByteArray, QString> m_shownPictures; // data and size -> resource name
+    bool m_placeholderAdded = false;
 };
 
 } // namespace rtf::detail

@@ -4,7 +4,11 @@
 #include "rtf/RtfReaderImpl.h"
 
 #include <QFont>
+#include <QBuffer>
 #include <QImage>
+#include <QImageReader>
+
+#include <cmath>
 #include <QTextDocument>
 #include <QUrl>
 
@@ -266,28 +270,56 @@ void Reader::finishPicture()
     if (m_pendingPar)
         openBlock();
 
-    QImage image;
-    bool shown = false;
     // A cut-off picture gets the placeholder without troubling the decoder.
+    const char *decoder = nullptr;
     if (pict.png && pict.data.endsWith(QByteArrayView("IEND\xae\x42\x60\x82", 8)))
-        shown = image.loadFromData(pict.data, "PNG");
+        decoder = "PNG";
     else if (pict.jpeg && pict.data.endsWith("\xff\xd9"))
-        shown = image.loadFromData(pict.data, "JPEG");
+        decoder = "JPEG";
+    QBuffer buffer(&pict.data);
+    QImageReader reader;
+    QSize natural;
+    if (decoder) {
+        buffer.open(QIODevice::ReadOnly);
+        reader.setDevice(&buffer);
+        reader.setFormat(decoder);
+        natural = reader.size();
+    }
+    const bool known = natural.isValid() && !natural.isEmpty();
     const bool bitmap = pict.png || pict.jpeg || pict.kind.startsWith("dibitmap") || pict.kind.startsWith("wbitmap");
     const auto twips = [&](int goal, int natural, int imageSize, int scale) {
         qint64 tw = goal;
         if (tw <= 0)
-            tw = shown ? qint64(imageSize) * 15 : natural > 0 ? (bitmap ? qint64(natural) * 15 : qint64(natural) * 567 / 1000) : 1440;
+            tw = known ? qint64(imageSize) * 15 : natural > 0 ? (bitmap ? qint64(natural) * 15 : qint64(natural) * 567 / 1000) : 1440;
         if (scale > 0)
             tw = tw * scale / 100;
         return std::clamp(tw / 15.0, 1.0, 10000.0);
     };
-    const double w = twips(pict.wgoal, pict.picw, image.width(), pict.scalex);
-    const double h = twips(pict.hgoal, pict.pich, image.height(), pict.scaley);
-    if (!shown)
-        image = placeholderImage(w, h); // its bytes stay in the format below
-    const QString name = QStringLiteral("rtfpict:%1").arg(++m_pictCount);
-    m_doc->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+    const double w = twips(pict.wgoal, pict.picw, natural.width(), pict.scalex);
+    const double h = twips(pict.hgoal, pict.pich, natural.height(), pict.scaley);
+
+    QString name = placeholderName();
+    if (known) {
+        // Never decoded larger than drawn, and never past what is left of
+        // the item's budget: a declared size costs nothing by itself.
+        QSize size(std::min(natural.width(), int(std::ceil(w))), std::min(natural.height(), int(std::ceil(h))));
+        const double pixels = double(size.width()) * size.height();
+        if (pixels > m_pixelsLeft)
+            size = (QSizeF(size) * std::sqrt(double(m_pixelsLeft) / pixels)).toSize();
+        const QByteArray shareKey = pict.data + QByteArray::number(size.width()) + 'x' + QByteArray::number(size.height());
+        if (const auto it = m_shownPictures.constFind(shareKey); it != m_shownPictures.cend()) {
+            name = *it; // the same picture again: one bitmap for both
+        } else if (!size.isEmpty()) {
+            reader.setScaledSize(size);
+            QImage image;
+            if (reader.read(&image)) {
+                m_pixelsLeft -= qint64(image.width()) * image.height();
+                name = QStringLiteral("rtfpict:%1").arg(++m_pictCount);
+                m_doc->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(image));
+                m_shownPictures.insert(shareKey, name);
+            }
+        }
+    }
     QTextImageFormat f;
     f.setName(name);
     f.setWidth(w);
@@ -296,6 +328,18 @@ void Reader::finishPicture()
     f.setProperty(PictureParamsProperty, QString::fromLatin1(pict.params));
     f.setProperty(PictureDataProperty, pict.data);
     m_cursor.insertImage(f);
+}
+
+// Pictures the editor cannot draw all share one small bitmap, scaled to
+// each picture's size when drawn.
+QString Reader::placeholderName()
+{
+    const QString name = QString::fromLatin1(PlaceholderPictureName);
+    if (!m_placeholderAdded) {
+        m_doc->addResource(QTextDocument::ImageResource, QUrl(name), QVariant(placeholderImage()));
+        m_placeholderAdded = true;
+    }
+    return name;
 }
 
 } // namespace rtf::detail

@@ -317,7 +317,8 @@ private:
         QByteArray kind = img.stringProperty(PictureKindProperty).toLatin1();
         QByteArray params = img.stringProperty(PictureParamsProperty).toLatin1();
         QByteArray data = img.property(PictureDataProperty).toByteArray();
-        if (kind.isEmpty() && data.isEmpty() && !imageAsPng(img, kind, params, data))
+        // A picture read from RTF goes back as it came, even an empty one.
+        if (!img.hasProperty(PictureKindProperty) && !imageAsPng(img, kind, params, data))
             return;
         Out &o = m_body;
         o.newline();

@@ -2,7 +2,11 @@
 
 #include "rtf/Rtf.h"
 
+#include <QAbstractTextDocumentLayout>
+#include <QPainter>
 #include <QPalette>
+#include <QPixmap>
+#include <QTextObjectInterface>
 #include <QTextBlock>
 #include <QTextCursor>
 #include <QTextDocument>
@@ -34,7 +38,67 @@ QString familyOf(const QTextCharFormat &f)
     return families.isEmpty() ? f.property(QTextFormat::FontFamily).toString() : families.first();
 }
 
+QImage resourceImage(QTextDocument *doc, const QString &name)
+{
+    const QVariant res = doc->resource(QTextDocument::ImageResource, QUrl(name));
+    if (res.typeId() == QMetaType::QImage)
+        return res.value<QImage>();
+    if (res.typeId() == QMetaType::QPixmap)
+        return res.value<QPixmap>().toImage();
+    if (res.typeId() == QMetaType::QByteArray)
+        return QImage::fromData(res.toByteArray());
+    return {};
+}
+
 } // namespace
+
+// Lays out and draws the editor's pictures. However large a picture says it
+// is, it is drawn no wider than the page (its stored size stays as it is),
+// and a picture that cannot be shown is drawn as a framed box, not as a
+// bitmap of its size.
+class PictureHandler : public QObject, public QTextObjectInterface
+{
+    Q_OBJECT
+    Q_INTERFACES(QTextObjectInterface)
+
+public:
+    using QObject::QObject;
+
+    QSizeF intrinsicSize(QTextDocument *doc, int, const QTextFormat &format) override
+    {
+        const QTextImageFormat f = format.toImageFormat();
+        QSizeF size(f.width(), f.height());
+        if (!f.hasProperty(QTextFormat::ImageWidth) || !f.hasProperty(QTextFormat::ImageHeight)) {
+            const QSizeF natural = resourceImage(doc, f.name()).size();
+            if (!f.hasProperty(QTextFormat::ImageWidth))
+                size.setWidth(f.hasProperty(QTextFormat::ImageHeight) && natural.height() > 0
+                                  ? natural.width() * size.height() / natural.height()
+                                  : natural.width());
+            if (!f.hasProperty(QTextFormat::ImageHeight))
+                size.setHeight(natural.width() > 0 ? natural.height() * size.width() / natural.width()
+                                                   : natural.height());
+        }
+        const qreal page = doc->textWidth() - 2 * doc->documentMargin();
+        if (doc->textWidth() > 0 && page > 0 && size.width() > page)
+            size *= page / size.width();
+        return size.expandedTo(QSizeF(1, 1));
+    }
+
+    void drawObject(QPainter *painter, const QRectF &rect, QTextDocument *doc, int,
+                    const QTextFormat &format) override
+    {
+        const QString name = format.toImageFormat().name();
+        if (name == QLatin1String(rtf::PlaceholderPictureName)) {
+            painter->fillRect(rect, QColor(0xE0, 0xE0, 0xE0));
+            painter->setPen(QColor(0x80, 0x80, 0x80));
+            painter->drawRect(rect.adjusted(0, 0, -1, -1));
+            return;
+        }
+        const QImage image = resourceImage(doc, name);
+        if (!image.isNull())
+            painter->drawImage(rect, image);
+    }
+};
 
 QFont CharFormat::font() const
 {
@@ -68,6 +132,7 @@ RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
 {
     setTabChangesFocus(false); // Tab types a tab, as in the classic control
     setAcceptRichText(true);
+    document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new PictureHandler(this));
 }
 
 QByteArray RichEdit::exportRtf() const
@@ -249,3 +314,5 @@ void RichEdit::applyDefaultFormatIfEmpty()
     setCurrentCharFormat(m_defaultFormat);
     document()->setModified(modified);
 }
+
+#include "RichEdit.moc"

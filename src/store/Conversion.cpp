@@ -94,5 +94,5 @@ bool ConvertOldFormat(QList<QByteArray> &lines, DocState &doc)
     lines = std::move(converted);
 
     doc.master.setLines(lines);
-    return doc.master.save();
+    return doc.masterPath().isEmpty() || doc.master.save();
 }

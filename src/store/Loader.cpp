@@ -273,8 +273,10 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
 
 bool WriteNewFileTemplate(DocState &doc, QString *error)
 {
-    QFile::remove(doc.masterPath());
     doc.master.setLines(NewFileTemplateLines());
+    if (doc.masterPath().isEmpty())
+        return true; // a document kept in memory only
+    QFile::remove(doc.masterPath());
     return doc.master.save(error);
 }
 
@@ -332,11 +334,13 @@ OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, co
         return OpenResult::Refused;
     }
 
-    QFile::remove(doc.masterPath());
-    QFile::remove(doc.workFolder + QStringLiteral("ItemText"));
     doc.documentPath = path;
     doc.documentTitle = DocumentTitleFor(path);
     doc.master = std::move(incoming);
+    if (doc.masterPath().isEmpty())
+        return buildTree(tree, editor, doc) ? OpenResult::Opened : OpenResult::Failed;
+    QFile::remove(doc.masterPath());
+    QFile::remove(doc.workFolder + QStringLiteral("ItemText"));
     // The master file starts as a byte copy of the user's file, made by
     // the system; the user's file stays the durable original, so no flush.
     namespace fs = std::filesystem;

@@ -25,7 +25,8 @@ enum class OpenResult {
     Failed,  // the load failed part way: a new document took its place
 };
 
-// Opens the user's file `path` into the master file and the explorer. The
+// Opens the user's file `path` into the master file and the explorer (into
+// memory only when doc has no master file path: the command-line tool). The
 // file is read and checked (TreeFileProblem) before anything of the open
 // document is given up; a refusal says why in the cannot-open message. The
 // user's file is only read. Busy is left set for the caller.

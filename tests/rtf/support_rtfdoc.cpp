@@ -78,14 +78,15 @@ QStringList runsOf(const QTextDocument &doc)
     return out;
 }
 
-QTextCharFormat formatAt(const QTextDocument &doc, const QString &text)
+QString runAt(const QTextDocument &doc, const QString &text)
 {
     const QTextCursor found = doc.find(text);
     if (found.isNull())
-        return QTextCharFormat();
+        return QStringLiteral("missing");
     QTextCursor c(const_cast<QTextDocument *>(&doc));
     c.setPosition(found.selectionStart() + 1);
-    return c.charFormat();
+    return describe(c.charFormat(), doc.defaultFont())
+           + QStringLiteral("|P%1").arg(int(found.block().blockFormat().alignment() & Qt::AlignHorizontal_Mask));
 }
 
 QStringList paragraphs(const QTextDocument &doc)
@@ -96,53 +97,12 @@ QStringList paragraphs(const QTextDocument &doc)
     return out;
 }
 
-namespace {
-void compareRun(const QTextDocument &doc, const QString &text, const QString &family, double points,
-                const QString &flags, const QString &color, int align)
-{
-    const QTextCursor found = doc.find(text);
-    QVERIFY2(!found.isNull(), qPrintable(doc.toPlainText()));
-    const QTextCharFormat f = formatAt(doc, text);
-    QCOMPARE(f.fontFamilies().toStringList().value(0), family);
-    QCOMPARE(f.fontPointSize(), points);
-    QString got;
-    got += f.fontWeight() >= QFont::DemiBold ? QLatin1Char('B') : QLatin1Char('-');
-    got += f.fontItalic() ? QLatin1Char('I') : QLatin1Char('-');
-    got += f.fontUnderline() ? QLatin1Char('U') : QLatin1Char('-');
-    got += f.fontStrikeOut() ? QLatin1Char('S') : QLatin1Char('-');
-    QCOMPARE(got, flags);
-    QCOMPARE(f.foreground().style() == Qt::NoBrush ? QStringLiteral("auto") : f.foreground().color().name(), color);
-    QCOMPARE(int(found.block().blockFormat().alignment() & Qt::AlignHorizontal_Mask), align);
-}
-} // namespace
-
-bool checkFormatAt(const QTextDocument &doc, const QString &text, const QString &family, double points,
-                   const QString &flags, const QString &color, int align)
-{
-    compareRun(doc, text, family, points, flags, color, align);
-    return !QTest::currentTestFailed();
-}
-
 QByteArray readFile(const QString &name)
 {
     QFile f(QStringLiteral(QUIVORA_TEST_DATA "/") + name);
     if (!f.open(QIODevice::ReadOnly))
         qWarning("cannot open %s", qPrintable(f.fileName()));
     return f.readAll();
-}
-
-QList<QByteArray> rtfLines(const QByteArray &rtf)
-{
-    QList<QByteArray> lines;
-    qsizetype start = 0;
-    while (start < rtf.size()) {
-        const qsizetype end = rtf.indexOf("\r\n", start);
-        lines << rtf.mid(start, end < 0 ? -1 : end - start);
-        if (end < 0)
-            break;
-        start = end + 2;
-    }
-    return lines;
 }
 
 } // namespace testrtf

@@ -26,20 +26,13 @@ QTextCharFormat charFormat(const QString &family, qreal points, bool bold = fals
 // ("text|family|size|BIUS|colour|charset"); pictures as "<picture kind w×h>".
 QStringList runsOf(const QTextDocument &doc);
 
-// The format in effect at the first occurrence of text.
-QTextCharFormat formatAt(const QTextDocument &doc, const QString &text);
+// The run at the first occurrence of text as runsOf describes it, and its
+// paragraph's alignment: "family|size|BIUS|colour|charset|P<alignment>";
+// "missing" when the text is not there.
+QString runAt(const QTextDocument &doc, const QString &text);
 
 QStringList paragraphs(const QTextDocument &doc);
 
-// Checks the run at the first occurrence of text: font family, size, style
-// flags ("BIUS", "-" where off), colour ("auto" or "#rrggbb") and paragraph
-// alignment. Reports a failure of the current test; answers whether all held.
-bool checkFormatAt(const QTextDocument &doc, const QString &text, const QString &family, double points,
-                   const QString &flags, const QString &color, int align);
-
 QByteArray readFile(const QString &name);
-
-// Lines of RTF split at CR LF; a bare CR or LF stays inside its line.
-QList<QByteArray> rtfLines(const QByteArray &rtf);
 
 } // namespace testrtf

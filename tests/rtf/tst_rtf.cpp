@@ -12,6 +12,7 @@
 #include <QUrl>
 
 using namespace testrtf;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -26,8 +27,10 @@ QString readText(const QByteArray &rtf)
 void verifyTreeFileSafe(const QByteArray &rtf)
 {
     QVERIFY2(rtf.endsWith("\r\n"), "RTF must end with CR LF");
-    const QList<QByteArray> lines = rtfLines(rtf);
-    for (const QByteArray &line : lines) {
+    const QList<QByteArray> lines = rtf.chopped(1).split('\n');
+    for (QByteArray line : lines) {
+        QVERIFY2(line.endsWith('\r'), "bare LF");
+        line.chop(1);
         QVERIFY2(!rtf::isForbiddenLine(line), line.constData());
         QVERIFY2(line.trimmed() != "End", line.constData()); // not even with stray blanks
         QVERIFY2(!line.contains('\n') && !line.contains('\r'), "bare CR or LF");
@@ -53,8 +56,6 @@ class TestRtf : public QObject
     Q_OBJECT
 
 private Q_SLOTS:
-    void dataLossGuard_data();
-    void dataLossGuard();
     void randomDocumentsStaySafe();
     void roundTrip_data();
     void roundTrip();
@@ -67,71 +68,13 @@ private Q_SLOTS:
     void cp1252Bytes();
     void unicodeSkipping_data();
     void unicodeSkipping();
-    void samplesFormatting_data();
-    void samplesFormatting();
     void samplesText_data();
     void samplesText();
-    void codePages_data();
-    void codePages();
     void plainText_data();
     void plainText();
-    void pngPictureShownAndWrittenBack();
-    void unshownPicturesKeptExactly();
-    void insertedImageWrittenAsPng();
 };
 
 // ---- data-loss guard ----
-
-void TestRtf::dataLossGuard_data()
-{
-    QTest::addColumn<QStringList>("paras");
-    QTest::addColumn<int>("style"); // 0 plain, 1 alternating formats, 2 Cyrillic charset
-
-    const QStringList dangerous = {QStringLiteral("End"), QStringLiteral("3000001"), QStringLiteral("End"),
-                                   QStringLiteral("1234567"), QStringLiteral("1000000 0000000 $")};
-    for (int style = 0; style < 3; ++style) {
-        QTest::addRow("End paragraph %d", style) << QStringList{QStringLiteral("End")} << style;
-        QTest::addRow("key paragraph %d", style) << QStringList{QStringLiteral("3000001")} << style;
-        QTest::addRow("End then key %d", style) << QStringList{QStringLiteral("End"), QStringLiteral("1234567")} << style;
-        QTest::addRow("mixed %d", style) << dangerous << style;
-        QTest::addRow("End around blanks %d", style)
-            << QStringList{QString(), QStringLiteral("End"), QString(), QStringLiteral("2000001"), QString()} << style;
-        // Long lines force breaks; digits where the break would fall must not start a line.
-        QTest::addRow("long digits %d", style) << QStringList{QString(1000, QLatin1Char('7'))} << style;
-        QTest::addRow("words of seven digits %d", style)
-            << QStringList{QStringLiteral("1234567 ").repeated(120).trimmed()} << style;
-        QTest::addRow("End words %d", style) << QStringList{QStringLiteral("End ").repeated(200)} << style;
-        QTest::addRow("padding then key %d", style)
-            << QStringList{QString(193, QLatin1Char('x')) + QStringLiteral(" 1234567"),
-                           QString(199, QLatin1Char('y')) + QStringLiteral(" End")}
-            << style;
-        QTest::addRow("tabs and digits %d", style)
-            << QStringList{QStringLiteral("\t1234567\t"), QStringLiteral("End\u2028End"),
-                           QStringLiteral("1234567\u20281234567")}
-            << style;
-    }
-}
-
-void TestRtf::dataLossGuard()
-{
-    QFETCH(QStringList, paras);
-    QFETCH(int, style);
-    QTextDocument doc;
-    QTextCursor c(&doc);
-    QList<QTextCharFormat> formats;
-    if (style == 1)
-        formats = {charFormat(QStringLiteral("Arial"), 10), charFormat(QStringLiteral("Times New Roman"), 12, true),
-                   charFormat(QStringLiteral("Arial"), 10, false, true, true, false, Qt::red)};
-    else if (style == 2)
-        formats = {charFormat(QStringLiteral("Arial"), 10, false, false, false, false, QColor(), 204)};
-    buildParagraphs(c, paras, formats);
-
-    const QByteArray rtf = rtf::write(&doc);
-    verifyTreeFileSafe(rtf);
-    QTextDocument back;
-    rtf::read(rtf, &back);
-    QCOMPARE(paragraphs(back), paras);
-}
 
 void TestRtf::randomDocumentsStaySafe()
 {
@@ -176,6 +119,26 @@ void TestRtf::roundTrip_data()
     QTest::addColumn<DocBuilder>("build");
     const QString arial = QStringLiteral("Arial");
 
+    // Paragraphs the tree file would take for its own lines, plain, in
+    // alternating formats and in a Cyrillic font. Long lines force breaks;
+    // digits where a break would fall must not start a line.
+    const QList<QList<QTextCharFormat>> styles{
+        {}, {charFormat(arial, 10), charFormat(QStringLiteral("Times New Roman"), 12, true),
+             charFormat(arial, 10, false, true, true, false, Qt::red)},
+        {charFormat(arial, 10, false, false, false, false, QColor(), 204)}};
+    const QList<QStringList> dangerous{
+        {QStringLiteral("End")}, {QStringLiteral("3000001")},
+        {QStringLiteral("End"), QStringLiteral("3000001"), QStringLiteral("1234567"), QStringLiteral("1000000 0000000 $")},
+        {QString(), QStringLiteral("End"), QString(), QStringLiteral("2000001"), QString()},
+        {QString(1000, QLatin1Char('7'))}, {QStringLiteral("1234567 ").repeated(120).trimmed()},
+        {QStringLiteral("End ").repeated(200)},
+        {QString(193, QLatin1Char('x')) + QStringLiteral(" 1234567"), QString(199, QLatin1Char('y')) + QStringLiteral(" End")},
+        {QStringLiteral("\t1234567\t"), QStringLiteral("End\u2028End"), QStringLiteral("1234567\u20281234567")}};
+    for (qsizetype style = 0; style < styles.size(); ++style)
+        for (const QStringList &paras : dangerous)
+            QTest::addRow("style %d: %s", int(style), qPrintable(paras.join(u'|').left(30)))
+                << DocBuilder([paras, formats = styles[style]](QTextCursor &c) { buildParagraphs(c, paras, formats); });
+
     QTest::newRow("plain") << DocBuilder([](QTextCursor &c) { c.insertText(QStringLiteral("Hello world")); });
     QTest::newRow("empty") << DocBuilder([](QTextCursor &) {});
     QTest::newRow("every style") << DocBuilder([arial](QTextCursor &c) {
@@ -208,14 +171,6 @@ void TestRtf::roundTrip_data()
                 c.insertBlock(bf);
             c.insertText(QStringLiteral("paragraph %1").arg(i));
         }
-    });
-    QTest::newRow("empty paragraphs") << DocBuilder([](QTextCursor &c) {
-        c.insertBlock();
-        c.insertText(QStringLiteral("a"));
-        c.insertBlock();
-        c.insertBlock();
-        c.insertText(QStringLiteral("b"));
-        c.insertBlock();
     });
     QTest::newRow("characters beyond the code page") << DocBuilder([](QTextCursor &c) {
         c.insertText(QStringLiteral("Café € “q” ‘s’ – — … Ωmega Привет 日本語 😀 \u00A0nbsp soft\u00ADhyphen"));
@@ -289,17 +244,6 @@ void TestRtf::writerShape_data()
     QTest::newRow("cp1252 hex and unicode")
         << DocBuilder([](QTextCursor &c) { c.insertText(QStringLiteral("é€Ж😀")); })
         << QByteArrayList{"\\'e9\\'80\\u1046?\\u-10179?\\u-8704?"};
-    QTest::newRow("cyrillic charset uses unicode")
-        << DocBuilder([arial](QTextCursor &c) {
-               c.insertText(QStringLiteral("é"), charFormat(arial, 10, false, false, false, false, QColor(), 204));
-           })
-        << QByteArrayList{"\\fcharset204 Arial;", "\\u233?"};
-    QTest::newRow("centred") << DocBuilder([](QTextCursor &c) {
-        QTextBlockFormat bf;
-        bf.setAlignment(Qt::AlignHCenter);
-        c.setBlockFormat(bf);
-        c.insertText(QStringLiteral("mid"));
-    }) << QByteArrayList{"\\pard\\qc"};
 }
 
 void TestRtf::writerShape()
@@ -323,10 +267,6 @@ void TestRtf::malformed_data()
 
     QTest::newRow("unbalanced open") << QByteArray("{\\rtf1 {{{ kept text") << QStringLiteral("kept text");
     QTest::newRow("unbalanced close") << QByteArray("{\\rtf1 before}}}} after}") << QStringLiteral("before");
-    QTest::newRow("truncated word") << QByteArray("{\\rtf1 abc\\b") << QStringLiteral("abc");
-    QTest::newRow("truncated hex") << QByteArray("{\\rtf1 abc\\'e") << QStringLiteral("abc");
-    QTest::newRow("truncated unicode") << QByteArray("{\\rtf1 abc\\u") << QStringLiteral("abc");
-    QTest::newRow("lone backslash") << QByteArray("{\\rtf1 abc\\") << QStringLiteral("abc");
     QTest::newRow("bad hex") << QByteArray("{\\rtf1 a\\'zzb}") << QStringLiteral("azzb");
     QTest::newRow("bin past end") << QByteArray("{\\rtf1 x{\\pict\\bin999999999 abc") << QStringLiteral("x");
     QTest::newRow("bin negative") << QByteArray("{\\rtf1 x\\bin-5 y}") << QStringLiteral("xy");
@@ -342,7 +282,6 @@ void TestRtf::malformed_data()
     QTest::newRow("deep nesting unclosed") << QByteArray("{\\rtf1 ") + QByteArray(300000, '{') + "x"
                                            << QStringLiteral("x");
     QTest::newRow("deep skipped nesting") << QByteArray("{\\rtf1 {\\*\\x ") + QByteArray(300000, '{') << QString();
-    QTest::newRow("star at end") << QByteArray("{\\rtf1 t{\\*") << QStringLiteral("t");
     QTest::newRow("font table unclosed") << QByteArray("{\\rtf1{\\fonttbl{\\f0 Arial") << QString();
     QTest::newRow("many colours") << QByteArray("{\\rtf1{\\colortbl") + QByteArray(100000, ';') + "}\\cf99999 c}"
                                   << QStringLiteral("c");
@@ -413,16 +352,6 @@ void TestRtf::cp1252Bytes_data()
     QTest::addColumn<QByteArray>("hex");
     QTest::addColumn<QString>("character");
     QTest::newRow("euro") << QByteArray("80") << QStringLiteral("€");
-    QTest::newRow("left single") << QByteArray("91") << QStringLiteral("‘");
-    QTest::newRow("right single") << QByteArray("92") << QStringLiteral("’");
-    QTest::newRow("left double") << QByteArray("93") << QStringLiteral("“");
-    QTest::newRow("right double") << QByteArray("94") << QStringLiteral("”");
-    QTest::newRow("en dash") << QByteArray("96") << QStringLiteral("–");
-    QTest::newRow("em dash") << QByteArray("97") << QStringLiteral("—");
-    QTest::newRow("ellipsis") << QByteArray("85") << QStringLiteral("…");
-    QTest::newRow("S caron") << QByteArray("8a") << QStringLiteral("Š");
-    QTest::newRow("Y diaeresis") << QByteArray("9f") << QStringLiteral("Ÿ");
-    QTest::newRow("trade mark") << QByteArray("99") << QStringLiteral("™");
     QTest::newRow("unassigned 81") << QByteArray("81") << QStringLiteral("\u0081");
     QTest::newRow("nbsp") << QByteArray("a0") << QStringLiteral("\u00A0");
     QTest::newRow("e acute") << QByteArray("e9") << QStringLiteral("é");
@@ -475,70 +404,12 @@ void TestRtf::unicodeSkipping()
 
 // ---- samples ----
 
-void TestRtf::samplesFormatting_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<QString>("flags"); // BIUS
-    QTest::addColumn<QString>("color");
-    QTest::addColumn<int>("align");
-
-    const QString re = QStringLiteral("richedit_classic.rtf");
-    QTest::newRow("re plain") << re << "Plain Arial" << "Arial" << 10.0 << "----" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("re bold") << re << "Bold" << "Arial" << 10.0 << "B---" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("re italic") << re << "italic" << "Arial" << 10.0 << "-I--" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("re underline") << re << "underlined" << "Arial" << 10.0 << "--U-" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("re strike") << re << "struck" << "Arial" << 10.0 << "---S" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("re red") << re << "Red text" << "Arial" << 10.0 << "----" << "#ff0000" << int(Qt::AlignLeft);
-    QTest::newRow("re green") << re << "green" << "Arial" << 10.0 << "----" << "#008000" << int(Qt::AlignLeft);
-    QTest::newRow("re centred") << re << "Centred" << "Times New Roman" << 16.0 << "----" << "auto" << int(Qt::AlignHCenter);
-    QTest::newRow("re right") << re << "Right" << "Courier New" << 12.0 << "----" << "auto" << int(Qt::AlignRight);
-    const QString wp = QStringLiteral("wordproc_full.rtf");
-    QTest::newRow("wp title") << wp << "Report Title" << "Arial" << 16.0 << "B---" << "auto" << int(Qt::AlignHCenter);
-    QTest::newRow("wp italic") << wp << "italic" << "Times New Roman" << 11.0 << "-I--" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("wp red") << wp << "red" << "Times New Roman" << 11.0 << "----" << "#ff0000" << int(Qt::AlignLeft);
-    QTest::newRow("wp link") << wp << "Example Site" << "Times New Roman" << 11.0 << "--U-" << "#0000ff" << int(Qt::AlignLeft);
-    const QString pd = QStringLiteral("pandoc_sample.rtf");
-    QTest::newRow("pandoc heading") << pd << "Shopping" << "Helvetica" << 18.0 << "B---" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("pandoc bold") << pd << "bold" << "Helvetica" << 12.0 << "B---" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("pandoc struck") << pd << "struck" << "Helvetica" << 12.0 << "---S" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("pandoc code") << pd << "code" << "Courier" << 12.0 << "----" << "auto" << int(Qt::AlignLeft);
-    const QString co = QStringLiteral("cocoa_style.rtf");
-    QTest::newRow("cocoa first") << co << "First line" << "Helvetica" << 12.0 << "----" << "auto" << int(Qt::AlignLeft);
-    QTest::newRow("cocoa centred") << co << "Centred blue" << "Helvetica-Bold" << 12.0 << "B---" << "#0000ff" << int(Qt::AlignHCenter);
-    QTest::newRow("cocoa justified") << co << "Justified" << "Helvetica" << 12.0 << "----" << "auto" << int(Qt::AlignJustify);
-}
-
-void TestRtf::samplesFormatting()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, text);
-    QFETCH(QString, family);
-    QFETCH(double, points);
-    QFETCH(QString, flags);
-    QFETCH(QString, color);
-    QFETCH(int, align);
-    QTextDocument doc;
-    rtf::read(readFile(file), &doc);
-    if (!checkFormatAt(doc, text, family, points, flags, color, align))
-        return;
-
-    // Whatever we read, we write and read back the same.
-    const QByteArray once = rtf::write(&doc);
-    verifyTreeFileSafe(once);
-    QTextDocument back;
-    rtf::read(once, &back);
-    QCOMPARE(runsOf(back), runsOf(doc));
-    QCOMPARE(rtf::write(&back), once);
-}
-
 void TestRtf::samplesText_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("paras");   // these paragraphs in this order (others may lie between)
-    QTest::addColumn<QStringList>("absent");  // text of skipped destinations
+    QTest::addColumn<QStringList>("paras");  // these paragraphs in this order (others may lie between)
+    QTest::addColumn<QStringList>("absent"); // text of skipped destinations
+    QTest::addColumn<QStringList>("runs");   // "text=run at it" as runAt() describes it
 
     QTest::newRow("rich edit") << QStringLiteral("richedit_classic.rtf")
                                << QStringList{QStringLiteral("Plain Arial ten."),
@@ -547,7 +418,11 @@ void TestRtf::samplesText_data()
                                               QStringLiteral("Centred Times sixteen"),
                                               QStringLiteral("Right Courier twelve"),
                                               QStringLiteral("Café € “quoted”\ttab")}
-                               << QStringList{};
+                               << QStringList{}
+                               << QStringList{u"Bold=Arial|10|B---|auto|0|P1"_s, u"italic=Arial|10|-I--|auto|0|P1"_s,
+                                  u"underlined=Arial|10|--U-|auto|0|P1"_s, u"struck=Arial|10|---S|auto|0|P1"_s,
+                                  u"Red text=Arial|10|----|#ff0000|0|P1"_s, u"Centred=Times New Roman|16|----|auto|0|P4"_s,
+                                  u"Right=Courier New|12|----|auto|0|P2"_s};
     QTest::newRow("word processor")
         << QStringLiteral("wordproc_full.rtf")
         << QStringList{QStringLiteral("Report Title"),
@@ -558,21 +433,31 @@ void TestRtf::samplesText_data()
         << QStringList{QStringLiteral("Header text"), QStringLiteral("Footer"), QStringLiteral("Footnote text"),
                        QStringLiteral("Secret"), QStringLiteral("Hidden company"), QStringLiteral("HYPERLINK"),
                        QStringLiteral("Normal;"), QStringLiteral("Default Paragraph"), QStringLiteral("Courier;"),
-                       QStringLiteral("504b"), QStringLiteral("example.com")};
+                       QStringLiteral("504b"), QStringLiteral("example.com")}
+        << QStringList{u"Report Title=Arial|16|B---|auto|0|P4"_s, u"red=Times New Roman|11|----|#ff0000|0|P1"_s,
+           u"Example Site=Times New Roman|11|--U-|#0000ff|0|P1"_s};
     QTest::newRow("pandoc") << QStringLiteral("pandoc_sample.rtf")
                             << QStringList{QStringLiteral("Shopping notes"), QStringLiteral("1.\tFirst item"),
                                            QStringLiteral("\u2022\tBullet two"), QStringLiteral("A quoted paragraph."),
                                            QStringLiteral("Name"), QStringLiteral("Qty"), QStringLiteral("Apple"),
                                            QStringLiteral("3"), QStringLiteral("Pear"), QStringLiteral("12"),
                                            QStringLiteral("Unicode beyond the code page: Ωmega, Привет, 日本語.")}
-                            << QStringList{};
+                            << QStringList{} << QStringList{u"Shopping=Helvetica|18|B---|auto|0|P1"_s, u"struck=Helvetica|12|---S|auto|0|P1"_s,
+           u"code=Courier|12|----|auto|0|P1"_s};
     QTest::newRow("cocoa") << QStringLiteral("cocoa_style.rtf")
                            << QStringList{QStringLiteral("First line"), QStringLiteral("Centred blue bold"),
                                           QStringLiteral("Justified text with é and € euro.")}
-                           << QStringList{QStringLiteral("Helvetica")};
+                           << QStringList{QStringLiteral("Helvetica")} << QStringList{u"Centred blue=Helvetica-Bold|12|B---|#0000ff|0|P4"_s, u"Justified=Helvetica|12|----|auto|0|P8"_s};
     QTest::newRow("metafiles") << QStringLiteral("metafile_pictures.rtf")
                                << QStringList{QStringLiteral("Before \uFFFC after."), QStringLiteral("Binary \uFFFC tail.")}
-                               << QStringList{QStringLiteral("End"), QStringLiteral("1234567")};
+                               << QStringList{QStringLiteral("End"), QStringLiteral("1234567")} << QStringList{};
+    // Code pages of the document and of single fonts; the charset is kept.
+    QTest::newRow("cyrillic and greek")
+        << QStringLiteral("cyrillic_greek.rtf")
+        << QStringList{QStringLiteral("Привет, мир!"), QStringLiteral("Βελτιστο"), QStringLiteral("Café €")}
+        << QStringList{} << QStringList{u"Привет=Arial|10|----|auto|204|P1"_s};
+    QTest::newRow("shift-jis") << QStringLiteral("japanese_sjis.rtf") << QStringList{QStringLiteral("日本語 and 日本 end")}
+                               << QStringList{} << QStringList{u"日本語=MS Gothic|10|----|auto|128|P1"_s};
 }
 
 void TestRtf::samplesText()
@@ -580,6 +465,7 @@ void TestRtf::samplesText()
     QFETCH(QString, file);
     QFETCH(QStringList, paras);
     QFETCH(QStringList, absent);
+    QFETCH(QStringList, runs);
     QTextDocument doc;
     rtf::read(readFile(file), &doc);
     const QStringList got = paragraphs(doc);
@@ -597,34 +483,16 @@ void TestRtf::samplesText()
     for (const QString &a : absent)
         QVERIFY2(!doc.toPlainText().contains(a), qPrintable(a));
     QVERIFY(!got.last().isEmpty()); // the closing paragraph mark adds no empty paragraph
-}
+    for (const QString &run : runs)
+        QCOMPARE(run.section(u'=', 0, 0) + u'=' + runAt(doc, run.section(u'=', 0, 0)), run);
 
-void TestRtf::codePages_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("paras");
-    QTest::addColumn<int>("charset");
-    QTest::newRow("cyrillic and greek")
-        << QStringLiteral("cyrillic_greek.rtf")
-        << QStringList{QStringLiteral("Привет, мир!"), QStringLiteral("Βελτιστο"), QStringLiteral("Café €")} << 204;
-    QTest::newRow("shift-jis") << QStringLiteral("japanese_sjis.rtf")
-                               << QStringList{QStringLiteral("日本語 and 日本 end")} << 128;
-}
-
-void TestRtf::codePages()
-{
-    QFETCH(QString, file);
-    QFETCH(QStringList, paras);
-    QFETCH(int, charset);
-    QTextDocument doc;
-    rtf::read(readFile(file), &doc);
-    QCOMPARE(paragraphs(doc), paras);
-    QCOMPARE(doc.begin().begin().fragment().charFormat().intProperty(rtf::CharsetProperty), charset);
-    // Written back, the text and the charset survive.
+    // Whatever we read, we write and read back the same.
+    const QByteArray once = rtf::write(&doc);
+    verifyTreeFileSafe(once);
     QTextDocument back;
-    rtf::read(rtf::write(&doc), &back);
-    QCOMPARE(paragraphs(back), paras);
+    rtf::read(once, &back);
     QCOMPARE(runsOf(back), runsOf(doc));
+    QCOMPARE(rtf::write(&back), once);
 }
 
 void TestRtf::plainText_data()
@@ -646,87 +514,6 @@ void TestRtf::plainText()
     QTextDocument doc;
     rtf::read(data, &doc);
     QCOMPARE(paragraphs(doc), paras);
-}
-
-// ---- pictures ----
-
-void TestRtf::pngPictureShownAndWrittenBack()
-{
-    const QByteArray file = readFile(QStringLiteral("png_picture.rtf"));
-    QTextDocument doc;
-    rtf::read(file, &doc);
-    QCOMPARE(doc.toPlainText(), QStringLiteral("Logo: \uFFFC done."));
-    QTextCursor c(&doc);
-    c.setPosition(7);
-    const QTextImageFormat img = c.charFormat().toImageFormat();
-    QVERIFY(img.isValid());
-    QCOMPARE(img.width(), 4.0); // 60 twips
-    const QImage shown = doc.resource(QTextDocument::ImageResource, QUrl(img.name())).value<QImage>();
-    QCOMPARE(shown.size(), QSize(4, 3));
-    QCOMPARE(shown.pixelColor(1, 1), QColor(255, 0, 0));
-
-    const QByteArray written = rtf::write(&doc);
-    verifyTreeFileSafe(written);
-    QVERIFY(written.contains("{\\pict\\pngblip\\picw4\\pich3\\picwgoal60\\pichgoal45\r\n89504e47"));
-    QTextDocument back;
-    rtf::read(written, &back);
-    QCOMPARE(runsOf(back), runsOf(doc));
-    QCOMPARE(rtf::write(&back), written);
-}
-
-void TestRtf::unshownPicturesKeptExactly()
-{
-    QTextDocument doc;
-    rtf::read(readFile(QStringLiteral("metafile_pictures.rtf")), &doc);
-    QList<QTextImageFormat> pictures;
-    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next())
-        for (auto it = b.begin(); !it.atEnd(); ++it)
-            if (it.fragment().charFormat().isImageFormat())
-                pictures << it.fragment().charFormat().toImageFormat();
-    QCOMPARE(pictures.size(), 2);
-    QCOMPARE(pictures[0].stringProperty(rtf::PictureKindProperty), QStringLiteral("wmetafile8"));
-    QCOMPARE(pictures[0].property(rtf::PictureDataProperty).toByteArray().toHex(),
-             QByteArray("0100090000035000000000002500000000000400000003010800050000000b0200000000050000"
-                        "000c02f401e803030000000000"));
-    QCOMPARE(pictures[0].width(), 1000.0 / 15);
-    QCOMPARE(pictures[1].stringProperty(rtf::PictureKindProperty), QStringLiteral("emfblip"));
-    QCOMPARE(pictures[1].property(rtf::PictureDataProperty).toByteArray(), QByteArray("End\r\n1234567"));
-    // Something is shown in their place.
-    QVERIFY(!doc.resource(QTextDocument::ImageResource, QUrl(pictures[0].name())).value<QImage>().isNull());
-
-    const QByteArray written = rtf::write(&doc);
-    verifyTreeFileSafe(written);
-    QVERIFY(!written.contains("\\bin"));
-    QVERIFY(written.contains("{\\pict\\wmetafile8\\picw1764\\pich882\\picwgoal1000\\pichgoal500\r\n0100090000035"));
-    QVERIFY(written.contains("{\\pict\\emfblip\\picw100\\pich100\r\n456e640d0a31323334353637}"));
-    QTextDocument back;
-    rtf::read(written, &back);
-    QCOMPARE(back.toPlainText(), doc.toPlainText());
-    QCOMPARE(runsOf(back), runsOf(doc));
-    QCOMPARE(rtf::write(&back), written);
-}
-
-void TestRtf::insertedImageWrittenAsPng()
-{
-    QTextDocument doc;
-    QImage image(5, 2, QImage::Format_RGB32);
-    image.fill(Qt::blue);
-    doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("pasted:1")), image);
-    QTextCursor c(&doc);
-    c.insertText(QStringLiteral("End"));
-    c.insertImage(QStringLiteral("pasted:1"));
-    c.insertText(QStringLiteral("1234567"));
-    const QByteArray written = rtf::write(&doc);
-    verifyTreeFileSafe(written);
-    QTextDocument back;
-    rtf::read(written, &back);
-    QCOMPARE(back.toPlainText(), QStringLiteral("End\uFFFC1234567"));
-    QTextCursor bc(&back);
-    bc.setPosition(4);
-    const QImage read = back.resource(QTextDocument::ImageResource, QUrl(bc.charFormat().toImageFormat().name())).value<QImage>();
-    QCOMPARE(read.size(), QSize(5, 2));
-    QCOMPARE(read.pixelColor(0, 0), QColor(Qt::blue));
-    QCOMPARE(rtf::write(&back), written);
 }
 
 QTEST_GUILESS_MAIN(TestRtf)

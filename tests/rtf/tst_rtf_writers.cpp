@@ -14,6 +14,7 @@
 #include <QUrl>
 
 using namespace testrtf;
+using namespace Qt::StringLiterals;
 
 namespace {
 
@@ -49,9 +50,6 @@ class TestRtfWriters : public QObject
 private Q_SLOTS:
     void textAsExported_data();
     void textAsExported();
-    void formatting_data();
-    void formatting();
-    void pictureShownOnce();
     void constructs_data();
     void constructs();
     void fontNames_data();
@@ -63,6 +61,7 @@ void TestRtfWriters::textAsExported_data()
     QTest::addColumn<QString>("file");
     QTest::addColumn<QString>("reference");
     QTest::addColumn<QStringList>("absent"); // header, footer, notes, field codes, metadata, style names...
+    QTest::addColumn<QStringList>("runs");   // "text=run at it" as runAt() describes it
 
     const QStringList reportAbsent{QStringLiteral("Running header"), QStringLiteral("Running footer"),
                                    QStringLiteral("Footnote body"), QStringLiteral("HYPERLINK"),
@@ -70,16 +69,26 @@ void TestRtfWriters::textAsExported_data()
                                    QStringLiteral("Hidden meta title"), QStringLiteral("secretkeyword"),
                                    QStringLiteral("Heading 1"), QStringLiteral("Liberation"),
                                    QStringLiteral("Default"), QStringLiteral("wzName")};
-    QTest::newRow("report") << QStringLiteral("writers_report.rtf") << QStringLiteral("writers_report.txt") << reportAbsent;
+    QTest::newRow("report") << QStringLiteral("writers_report.rtf") << QStringLiteral("writers_report.txt") << reportAbsent
+                            << QStringList{u"Project Plan=Liberation Sans|18|B---|auto|0|P1"_s, u"all three=Liberation Serif|12|BIU-|auto|0|P1"_s,
+                                           u"dark red=Liberation Serif|12|----|#c9211e|0|P1"_s, u"mono ten=Liberation Mono|10|----|auto|0|P1"_s,
+                                           u"Justified line=Liberation Serif|12|----|auto|0|P8"_s};
+    // One writer names black in its colour table, the other leaves the automatic colour.
     QTest::newRow("report, second writer")
-        << QStringLiteral("writers_report_abiword.rtf") << QStringLiteral("writers_report.txt") << reportAbsent;
+        << QStringLiteral("writers_report_abiword.rtf") << QStringLiteral("writers_report.txt") << reportAbsent
+        << QStringList{u"Project Plan=Liberation Sans|18|B---|#000000|0|P1"_s, u"all three=Liberation Serif|12|BIU-|#000000|0|P1"_s,
+                   u"dark red=Liberation Serif|12|----|#c9211e|0|P1"_s};
     QTest::newRow("styles") << QStringLiteral("writers_styles.rtf") << QStringLiteral("writers_styles.txt")
                             << QStringList{QStringLiteral("secret title"), QStringLiteral("example.org"),
                                            QStringLiteral("HYPERLINK"), QStringLiteral("Symbol;"),
-                                           QStringLiteral("Heading")};
+                                           QStringLiteral("Heading")}
+                            << QStringList{u"Quarterly Report=Liberation Serif|24|B---|auto|0|P1"_s, u"Serif fourteen=DejaVu Serif|14|----|auto|0|P1"_s,
+                                           u"Green sentence=Liberation Serif|12|----|#008000|0|P1"_s, u"Centred paragraph=Liberation Serif|12|----|auto|0|P4"_s,
+                                           u"the example link=Liberation Serif|12|--U-|#000080|0|P1"_s};
     QTest::newRow("international") << QStringLiteral("writers_intl.rtf") << QStringLiteral("writers_intl.txt")
                                    << QStringList{QStringLiteral("wzDescription"), QStringLiteral("89504e47"),
-                                                  QStringLiteral("Intl")};
+                                                  QStringLiteral("Intl")}
+                                   << QStringList{u"Straße=Liberation Serif|12|----|auto|0|P1"_s, u"12=Liberation Serif|12|B---|auto|0|P1"_s};
 }
 
 void TestRtfWriters::textAsExported()
@@ -87,6 +96,7 @@ void TestRtfWriters::textAsExported()
     QFETCH(QString, file);
     QFETCH(QString, reference);
     QFETCH(QStringList, absent);
+    QFETCH(QStringList, runs);
     QTextDocument doc;
     rtf::read(readFile(file), &doc);
     const QString text = doc.toPlainText();
@@ -96,99 +106,8 @@ void TestRtfWriters::textAsExported()
     // No paragraph starts with stray blanks (an unnumbered heading's list label is dropped).
     for (const QString &p : paragraphs(doc))
         QVERIFY2(!p.startsWith(QLatin1Char('\t')), qPrintable(p));
-}
-
-void TestRtfWriters::formatting_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("text");
-    QTest::addColumn<QString>("family");
-    QTest::addColumn<double>("points");
-    QTest::addColumn<QString>("flags"); // BIUS
-    QTest::addColumn<QString>("color");
-    QTest::addColumn<int>("align");
-
-    const int left = int(Qt::AlignLeft);
-    for (const char *file : {"writers_report.rtf", "writers_report_abiword.rtf"}) {
-        const QString f = QString::fromLatin1(file);
-        // One writer names black in its colour table, the other leaves the automatic colour.
-        const QString dflt = f.contains(QLatin1String("abiword")) ? QStringLiteral("#000000") : QStringLiteral("auto");
-        const auto row = [&](const char *tag) -> QTestData & { return QTest::newRow(qPrintable(f + QLatin1Char(' ') + QLatin1String(tag))); };
-        row("heading") << f << "Project Plan" << "Liberation Sans" << 18.0 << "B---" << dflt << left;
-        row("plain") << f << "Mixed" << "Liberation Serif" << 12.0 << "----" << dflt << left;
-        row("bold") << f << "bold" << "Liberation Serif" << 12.0 << "B---" << dflt << left;
-        row("italic") << f << "italic" << "Liberation Serif" << 12.0 << "-I--" << dflt << left;
-        row("underline") << f << "underline" << "Liberation Serif" << 12.0 << "--U-" << dflt << left;
-        row("strike") << f << "strike" << "Liberation Serif" << 12.0 << "---S" << dflt << left;
-        row("three") << f << "all three" << "Liberation Serif" << 12.0 << "BIU-" << dflt << left;
-        row("red") << f << "dark red" << "Liberation Serif" << 12.0 << "----" << "#c9211e" << left;
-        row("mono") << f << "mono ten" << "Liberation Mono" << 10.0 << "----" << dflt << left;
-        row("big") << f << "big blue sans" << "Liberation Sans" << 20.0 << "----" << "#2a6099" << left;
-        row("centred") << f << "Centred line" << "Liberation Serif" << 12.0 << "----" << dflt << int(Qt::AlignHCenter);
-        row("right") << f << "Right line" << "Liberation Serif" << 12.0 << "----" << dflt << int(Qt::AlignRight);
-        row("justified") << f << "Justified line" << "Liberation Serif" << 12.0 << "----" << dflt << int(Qt::AlignJustify);
-        row("after note") << f << "after it" << "Liberation Serif" << 12.0 << "----" << dflt << left;
-        row("table") << f << "Gamma" << "Liberation Serif" << 12.0 << "----" << dflt << left;
-        row("scripts") << f << "Русский" << "Liberation Serif" << 12.0 << "----" << dflt << left;
-    }
-    const QString st = QStringLiteral("writers_styles.rtf");
-    QTest::newRow("styles heading") << st << "Quarterly Report" << "Liberation Serif" << 24.0 << "B---" << "auto" << left;
-    QTest::newRow("styles bold") << st << "bold words" << "Liberation Serif" << 12.0 << "B---" << "auto" << left;
-    QTest::newRow("styles italic") << st << "italic words" << "Liberation Serif" << 12.0 << "-I--" << "auto" << left;
-    QTest::newRow("styles underline") << st << "underlined words" << "Liberation Serif" << 12.0 << "--U-" << "auto" << left;
-    QTest::newRow("styles struck") << st << "struck words" << "Liberation Serif" << 12.0 << "---S" << "auto" << left;
-    QTest::newRow("styles serif") << st << "Serif fourteen" << "DejaVu Serif" << 14.0 << "----" << "auto" << left;
-    QTest::newRow("styles mono") << st << "mono nine" << "DejaVu Sans Mono" << 9.0 << "----" << "auto" << left;
-    QTest::newRow("styles red") << st << "Red sentence" << "Liberation Serif" << 12.0 << "----" << "#ff0000" << left;
-    QTest::newRow("styles green") << st << "Green sentence" << "Liberation Serif" << 12.0 << "----" << "#008000" << left;
-    QTest::newRow("styles blue") << st << "Blue sentence" << "Liberation Serif" << 12.0 << "----" << "#0000ff" << left;
-    QTest::newRow("styles centred") << st << "Centred paragraph" << "Liberation Serif" << 12.0 << "----" << "auto"
-                                    << int(Qt::AlignHCenter);
-    QTest::newRow("styles right") << st << "Right aligned" << "Liberation Serif" << 12.0 << "----" << "auto"
-                                  << int(Qt::AlignRight);
-    QTest::newRow("styles justified") << st << "Justified paragraph" << "Liberation Serif" << 12.0 << "----" << "auto"
-                                      << int(Qt::AlignJustify);
-    QTest::newRow("styles list item") << st << "Banana bullet" << "Liberation Serif" << 12.0 << "----" << "auto" << left;
-    QTest::newRow("styles link") << st << "the example link" << "Liberation Serif" << 12.0 << "--U-" << "#000080" << left;
-    const QString in = QStringLiteral("writers_intl.rtf");
-    QTest::newRow("intl accents") << in << "Straße" << "Liberation Serif" << 12.0 << "----" << "auto" << left;
-    QTest::newRow("intl cjk") << in << "日本語" << "Liberation Serif" << 12.0 << "----" << "auto" << left;
-    QTest::newRow("intl bold cell") << in << "12" << "Liberation Serif" << 12.0 << "B---" << "auto" << left;
-}
-
-void TestRtfWriters::formatting()
-{
-    QFETCH(QString, file);
-    QFETCH(QString, text);
-    QFETCH(QString, family);
-    QFETCH(double, points);
-    QFETCH(QString, flags);
-    QFETCH(QString, color);
-    QFETCH(int, align);
-    QTextDocument doc;
-    rtf::read(readFile(file), &doc);
-    if (!checkFormatAt(doc, text, family, points, flags, color, align))
-        return;
-}
-
-// The PNG of the shape-picture group is shown; its metafile alternative is not added.
-void TestRtfWriters::pictureShownOnce()
-{
-    for (const char *file : {"writers_report.rtf", "writers_report_abiword.rtf", "writers_intl.rtf"}) {
-        QTextDocument doc;
-        rtf::read(readFile(QString::fromLatin1(file)), &doc);
-        QCOMPARE(doc.toPlainText().count(QChar(0xFFFC)), 1);
-        const QTextCursor found = doc.find(QString(QChar(0xFFFC)));
-        QVERIFY(!found.isNull());
-        QTextCursor c(&doc);
-        c.setPosition(found.selectionEnd());
-        const QTextImageFormat image = c.charFormat().toImageFormat();
-        QVERIFY2(image.isValid(), file);
-        QCOMPARE(image.property(rtf::PictureKindProperty).toString(), QStringLiteral("pngblip"));
-        const QImage shown = doc.resource(QTextDocument::ImageResource, QUrl(image.name())).value<QImage>();
-        QCOMPARE(shown.size(), QSize(8, 6));
-        QCOMPARE(shown.pixelColor(3, 3), QColor(0, 0, 255));
-    }
+    for (const QString &run : runs)
+        QCOMPARE(run.section(u'=', 0, 0) + u'=' + runAt(doc, run.section(u'=', 0, 0)), run);
 }
 
 void TestRtfWriters::constructs_data()
@@ -285,7 +204,7 @@ void TestRtfWriters::fontNames()
     QTextDocument doc;
     rtf::read("{\\rtf1\\ansi\\deff0{\\fonttbl{\\f0\\fnil Arial;}" + fonttbl + "}" + body + "}", &doc);
     QCOMPARE(doc.toPlainText(), text);
-    QCOMPARE(formatAt(doc, text).fontFamilies().toStringList().value(0), family);
+    QCOMPARE(runAt(doc, text).section(u'|', 0, 0), family);
 }
 
 QTEST_MAIN(TestRtfWriters)
