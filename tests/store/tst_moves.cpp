@@ -280,43 +280,30 @@ private Q_SLOTS:
         d->state.workFolder = fast.path() + QLatin1Char('/');
         d->state.master.setPath(d->state.workFolder + QStringLiteral("Master"));
 
-        // 2,000 nodes: branches nested a few levels deep, items among them.
+        // 2,000 nodes, a quarter of them branches, added where a user would.
         QRandomGenerator rng(20261207);
-        Lines nodes;
-        QList<int> branches{RootKey};
-        int nextBranch = FirstBranchKey, nextItem = FirstItemKey;
-        QList<QList<QByteArray>> children(1);
-        std::function<void(int, int)> build = [&](int parent, int depth) {
-            const int count = depth == 0 ? 12 : int(rng.bounded(2, 9));
-            for (int i = 0; i < count && nextBranch + nextItem - FirstBranchKey - FirstItemKey < 1999; ++i)
-                if (depth < 4 && rng.bounded(3) == 0) {
-                    const int key = nextBranch++;
-                    nodes << NodeLineFor(key, parent, QStringLiteral("B%1").arg(key));
-                    build(key, depth + 1);
-                }
-            for (int i = 0; i < count && nextBranch + nextItem - FirstBranchKey - FirstItemKey < 1999; ++i) {
-                const int key = nextItem++;
-                nodes << NodeLineFor(key, parent, QStringLiteral("I%1").arg(key));
-            }
+        auto randomNode = [&](bool parentsOnly) {
+            QList<QTreeWidgetItem *> all;
+            ForEachNode(d->tree.get(), [&](QTreeWidgetItem *n) {
+                if (!parentsOnly || !IsItem(n))
+                    all << n;
+                return true;
+            });
+            return all.at(int(rng.bounded(qsizetype(all.size()))));
         };
-        while (nextBranch + nextItem - FirstBranchKey - FirstItemKey < 1999)
-            build(RootKey, 0);
-        QVERIFY(d->open(Document(nodes)));
+        for (int i = 0; i < 2000; ++i) {
+            d->tree->setCurrentItem(randomNode(true));
+            QVERIFY(rng.bounded(4) == 0 ? AddBranch(d->tree.get(), &d->editor, {}, d->state)
+                                        : AddItem(d->tree.get(), &d->editor, {}, d->state));
+        }
 
         QHash<int, QByteArray> texts; // item key -> text last stored
         const int steps = qEnvironmentVariableIsSet("QUIVORA_RANDOM_STEPS")
                               ? qEnvironmentVariableIntValue("QUIVORA_RANDOM_STEPS")
                               : 500;
-        auto randomNode = [&]() {
-            QList<QTreeWidgetItem *> all;
-            ForEachNode(d->tree.get(), [&](QTreeWidgetItem *n) {
-                all << n;
-                return true;
-            });
-            return all.at(int(rng.bounded(qsizetype(all.size()))));
-        };
         for (int step = 0; step < steps; ++step) {
-            QTreeWidgetItem *n = d->select(NodePath(randomNode()));
+            QTreeWidgetItem *n = randomNode(false);
+            d->tree->setCurrentItem(n);
             const int op = int(rng.bounded(8));
             d->ui.clear();
             d->ui.answers.enqueue(MsgButton::Yes);
@@ -338,7 +325,7 @@ private Q_SLOTS:
                 MoveDown(d->tree.get(), n, d->state);
                 break;
             case 5: {
-                QTreeWidgetItem *target = randomNode();
+                QTreeWidgetItem *target = randomNode(true);
                 if (DragDropRefusal(n, target).text.isEmpty())
                     QVERIFY(DragDropMove(d->tree.get(), n, target, d->state));
                 break;
