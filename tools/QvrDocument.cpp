@@ -43,32 +43,18 @@ bool QvrDocument::open(const QString &path, QString *error)
 void ForEachNodePath(QTreeWidget *tree,
                      const std::function<bool(QTreeWidgetItem *, const QString &)> &fn)
 {
-    struct Frame
-    {
-        QTreeWidgetItem *node;
-        int next;
-        qsizetype pathLength;
-    };
-    QList<Frame> stack;
+    // Nodes come in tree order, so the node's ancestors are the open entries
+    // and its parent's path is the start of the path built so far.
+    QList<std::pair<QTreeWidgetItem *, qsizetype>> open; // node, length of its path
     QString path;
-    for (int t = 0; t < tree->topLevelItemCount(); ++t) {
-        QTreeWidgetItem *top = tree->topLevelItem(t);
-        path = top->text(0);
-        if (!fn(top, path))
-            return;
-        stack.append({top, 0, path.size()});
-        while (!stack.isEmpty()) {
-            Frame &f = stack.last();
-            if (f.next >= f.node->childCount()) {
-                stack.removeLast();
-                continue;
-            }
-            QTreeWidgetItem *child = f.node->child(f.next++);
-            path.truncate(f.pathLength);
-            path += QLatin1Char('\\') + child->text(0);
-            if (!fn(child, path))
-                return;
-            stack.append({child, 0, path.size()});
-        }
-    }
+    ForEachNode(tree, [&](QTreeWidgetItem *node) {
+        while (!open.isEmpty() && open.last().first != node->parent())
+            open.removeLast();
+        path.truncate(open.isEmpty() ? 0 : open.last().second);
+        if (!open.isEmpty())
+            path += QLatin1Char('\\');
+        path += node->text(0);
+        open.append({node, path.size()});
+        return fn(node, path);
+    });
 }
