@@ -18,7 +18,10 @@ QString DialogStartFolder(const QString &documentPath)
     const QString last = settings::ReadText(Setting::LastFolder);
     if (!last.isEmpty() && QDir(last).exists())
         return last;
-    return QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    // A dialog opened on a folder that does not exist offers its name as the
+    // file name, so without a Documents folder it starts at home.
+    const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+    return QDir(documents).exists() ? documents : QDir::homePath();
 }
 
 void RememberDialogFolder(const QString &chosenPath)

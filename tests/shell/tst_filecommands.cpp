@@ -173,7 +173,6 @@ private Q_SLOTS:
         w->FileSave1Execute();
         QCOMPARE(f.dialogs.fileRequests.first().defaultSuffix, QStringLiteral("qvr"));
         QCOMPARE(f.dialogs.fileRequests.first().filter, QStringLiteral("Quivora files (*.qvr)"));
-        QCOMPARE(f.dialogs.fileRequests.first().folder, QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation));
         QCOMPARE(w->doc().documentPath, f.docPath("named.qvr"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - named"));
         QVERIFY(!w->doc().untitled && !w->doc().documentChanged);

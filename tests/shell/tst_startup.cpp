@@ -10,6 +10,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QProgressBar>
+#include <QScopeGuard>
 #include <QSplitter>
 #include <QSysInfo>
 #include <QToolBar>
@@ -199,7 +200,8 @@ private Q_SLOTS:
         QTest::newRow("new document") << "" << "" << "";
         QTest::newRow("new document, a folder remembered") << "" << "kept" << "kept";
         QTest::newRow("the document's folder first") << "docs/doc.qvr" << "kept" << "docs";
-        QTest::newRow("a remembered folder that is gone") << "" << "gone" << "";
+        QTest::newRow("a remembered folder that is gone") << "" << "gone" << "Documents";
+        QTest::newRow("no Documents folder either") << "" << "gone" << "";
     }
     void dialogFolder()
     {
@@ -213,12 +215,18 @@ private Q_SLOTS:
             SetRegistryValue(QStringLiteral("\\Options"), QStringLiteral("LastFolder"), f.docPath(remembered));
         if (!document.isEmpty())
             writeFile(f.docPath(document), sampleDocument());
+        // A home of the test's own, with or without a Documents folder.
+        const QByteArray home = qgetenv("HOME");
+        const auto restoreHome = qScopeGuard([&] { qputenv("HOME", home); });
+        qputenv("HOME", f.docPath("home").toLocal8Bit());
+        const QString documents = QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation);
+        QVERIFY(QDir().mkpath(folder == QLatin1String("Documents") ? documents : QDir::homePath()));
         TfrmTree *w = f.start(document.isEmpty() ? QStringList() : QStringList{f.docPath(document)});
         w->FileOpen1Execute();
         w->FileSaveAs1Execute();
-        const QString expected = folder.isEmpty()
-                                     ? QStandardPaths::writableLocation(QStandardPaths::DocumentsLocation)
-                                     : f.docPath(folder);
+        const QString expected = folder.isEmpty()                     ? QDir::homePath()
+                                 : folder == QLatin1String("Documents") ? documents
+                                                                        : f.docPath(folder);
         QCOMPARE(f.dialogs.fileRequests.size(), 2);
         QCOMPARE(f.dialogs.fileRequests[0].folder, expected);
         QCOMPARE(f.dialogs.fileRequests[1].folder, expected);
