@@ -1,5 +1,6 @@
 #include "print/PageRecording.h"
 
+#include <QFontMetricsF>
 #include <QPaintEngine>
 #include <QPainter>
 #include <QPixmap>
@@ -213,6 +214,32 @@ int PageRecorder::metric(PaintDeviceMetric metric) const
     return MetricFor(m_page->metrics, metric);
 }
 
+namespace {
+
+const PageOp::Prepared &prepareText(const PageOp &op, qreal fontScale, QPaintDevice *device)
+{
+    if (op.prepared && op.prepared->fontScale == fontScale)
+        return *op.prepared;
+    auto ready = std::make_shared<PageOp::Prepared>();
+    ready->fontScale = fontScale;
+    QFont f = op.font;
+    if (f.pointSizeF() > 0)
+        f.setPointSizeF(f.pointSizeF() * fontScale);
+    // Underline and strike-out were recorded as lines of their own.
+    f.setUnderline(false);
+    f.setStrikeOut(false);
+    f.setOverline(false);
+    ready->font = QFont(f, device);
+    ready->ascent = QFontMetricsF(ready->font, device).ascent();
+    ready->text.setText(op.text);
+    ready->text.setTextFormat(Qt::PlainText);
+    ready->text.setPerformanceHint(QStaticText::AggressiveCaching);
+    op.prepared = ready;
+    return *ready;
+}
+
+} // namespace
+
 void TPageRecording::replay(QPainter &painter, const QPointF &offset, qreal scale) const
 {
     painter.save();
@@ -238,16 +265,10 @@ void TPageRecording::replay(QPainter &painter, const QPointF &offset, qreal scal
         painter.setWorldTransform(op.transform * base);
         switch (op.kind) {
         case PageOp::Text: {
-            QFont f = op.font;
-            if (f.pointSizeF() > 0)
-                f.setPointSizeF(f.pointSizeF() * fontScale);
-            // Underline and strike-out were recorded as lines of their own.
-            f.setUnderline(false);
-            f.setStrikeOut(false);
-            f.setOverline(false);
-            painter.setFont(f);
+            const PageOp::Prepared &ready = prepareText(op, fontScale, painter.device());
+            painter.setFont(ready.font);
             painter.setPen(op.pen);
-            painter.drawText(op.pos, op.text);
+            painter.drawStaticText(QPointF(op.pos.x(), op.pos.y() - ready.ascent), ready.text);
             break;
         }
         case PageOp::Path:

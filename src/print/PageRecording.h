@@ -4,6 +4,7 @@
 #include <QPainterPath>
 #include <QPaintDevice>
 #include <QPen>
+#include <QStaticText>
 #include <QTransform>
 #include <QVector>
 #include <memory>
@@ -41,6 +42,17 @@ struct PageOp
     QRectF target;       // Image
     QRectF source;
     QImage image;
+
+    // Text made ready for one target resolution, kept so that paging and
+    // zooming back and forth in the preview do not shape the text again.
+    struct Prepared
+    {
+        qreal fontScale = 0;
+        QFont font;
+        QStaticText text;
+        qreal ascent = 0;
+    };
+    mutable std::shared_ptr<Prepared> prepared;
 };
 
 // A page: a display list recorded against a reference device, replayed at an
