@@ -7,18 +7,16 @@
 #include <QSaveFile>
 #include <QTemporaryDir>
 
-bool ExportPdf(const QTextDocument &document, TPreviewPrinter &layout, QPageSize::PageSizeId paper,
-               const QString &path, QString *error)
+QByteArray PdfBytes(const QTextDocument &document, TPreviewPrinter &layout, QPageSize::PageSizeId paper,
+                    QString *error)
 {
-    const QString shown = QDir::toNativeSeparators(path);
-    // The PDF is made aside and then copied over the target in one atomic
-    // step, so a failure never leaves half a file in the user's place.
     QTemporaryDir scratch;
     if (!scratch.isValid()) {
-        *error = QStringLiteral("Could not write %1:\n%2").arg(shown, scratch.errorString());
-        return false;
+        *error = scratch.errorString();
+        return {};
     }
-    PdfPrinter pdf(scratch.filePath(QStringLiteral("export.pdf")), paper);
+    const QString made = scratch.filePath(QStringLiteral("export.pdf"));
+    PdfPrinter pdf(made, paper);
     TPreviewPrinter engine;
     engine.SetPrinterAccess(&pdf);
     engine.TextOptions() = layout.TextOptions();
@@ -27,16 +25,27 @@ bool ExportPdf(const QTextDocument &document, TPreviewPrinter &layout, QPageSize
     engine.Title = QStringLiteral("Export to PDF");
     if (!engine.PrintRichText(document) || !engine.PrintPages(0, engine.PageCount() - 1)) {
         *error = engine.LastError();
-        return false;
+        return {};
     }
-    QFile made(scratch.filePath(QStringLiteral("export.pdf")));
-    if (!made.open(QIODevice::ReadOnly)) {
-        *error = QStringLiteral("Could not write %1:\n%2").arg(shown, made.errorString());
-        return false;
+    QFile file(made);
+    if (!file.open(QIODevice::ReadOnly)) {
+        *error = file.errorString();
+        return {};
     }
+    return file.readAll();
+}
+
+bool ExportPdf(const QTextDocument &document, TPreviewPrinter &layout, QPageSize::PageSizeId paper,
+               const QString &path, QString *error)
+{
+    // The PDF is made aside and then written over the target in one atomic
+    // step, so a failure never leaves half a file in the user's place.
+    const QByteArray bytes = PdfBytes(document, layout, paper, error);
+    if (bytes.isEmpty())
+        return false;
     QSaveFile out(path);
-    if (!out.open(QIODevice::WriteOnly) || out.write(made.readAll()) < 0 || !out.commit()) {
-        *error = QStringLiteral("Could not write %1:\n%2").arg(shown, out.errorString());
+    if (!out.open(QIODevice::WriteOnly) || out.write(bytes) < 0 || !out.commit()) {
+        *error = QStringLiteral("Could not write %1:\n%2").arg(QDir::toNativeSeparators(path), out.errorString());
         return false;
     }
     return true;
