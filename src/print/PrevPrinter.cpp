@@ -51,9 +51,9 @@ bool EngineMisuse(const char *where, const char *message)
     return true;
 }
 
-QString LastEngineMisuse()
+QString TakeEngineMisuse()
 {
-    return g_lastMisuse;
+    return std::exchange(g_lastMisuse, QString());
 }
 
 TPreviewPrinter::TPreviewPrinter(QObject *owner)

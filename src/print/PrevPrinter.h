@@ -126,8 +126,9 @@ private:
 // Reports misuse of the engine by the program itself: an assertion in a
 // debug build; a release build logs it and the caller returns safely.
 bool EngineMisuse(const char *where, const char *message);
-// The last misuse reported (tests of the release behaviour).
-QString LastEngineMisuse();
+// The last misuse reported since the last call, and forgets it (tests of
+// the release behaviour).
+QString TakeEngineMisuse();
 
 // Prints `document` directly on `printer` as one job titled `jobTitle`, laid
 // out into `pageRect` (printer pixels from the printable area's corner) with
