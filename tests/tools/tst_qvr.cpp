@@ -455,6 +455,7 @@ void TestQvr::exportNames_data()
     QTest::newRow("txt") << "txt" << ".txt";
     QTest::newRow("rtf") << "rtf" << ".rtf";
     QTest::newRow("html") << "html" << ".html";
+    QTest::newRow("pdf") << "pdf" << ".pdf";
 }
 
 void TestQvr::exportNames()
@@ -510,6 +511,9 @@ void TestQvr::exportNames()
         QVERIFY(upper.contains("Upper"));
         QVERIFY(lower.contains("lower"));
         QVERIFY(readAll(dir + QStringLiteral("/Soup.rtf")).startsWith("{\\rtf1"));
+    } else if (ext == QLatin1String(".pdf")) {
+        for (const QByteArray &pdf : {tomato, upper, lower})
+            QVERIFY(pdf.startsWith("%PDF-"));
     } else {
         QVERIFY(tomato.startsWith("<!DOCTYPE HTML"));
         QVERIFY(tomato.contains(">Tomato soup</"));
@@ -625,8 +629,8 @@ void TestQvr::usageErrors_data()
                                       << "qvr: cat needs FILE and PATH";
     QTest::newRow("unknown format")
         << QStringList{QStringLiteral("cat"), QStringLiteral("%1"), QStringLiteral("3000001"),
-                       QStringLiteral("--format"), QStringLiteral("pdf")}
-        << "qvr: unknown format 'pdf' (txt, rtf or html)";
+                       QStringLiteral("--format"), QStringLiteral("doc")}
+        << "qvr: unknown format 'doc' (txt, rtf, html or pdf)";
     QTest::newRow("unknown command") << QStringList{QStringLiteral("show"), QStringLiteral("%1")}
                                      << "qvr: unknown command 'show'";
 }
