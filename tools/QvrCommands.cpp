@@ -31,7 +31,7 @@ const QCommandLineOption &toOption()
 const QCommandLineOption &formatOption()
 {
     static const QCommandLineOption o(QStringLiteral("format"),
-                                      QStringLiteral("cat, export: txt (default), rtf or html."),
+                                      QStringLiteral("cat, export: txt (default), rtf, html or pdf."),
                                       QStringLiteral("FORMAT"), QStringLiteral("txt"));
     return o;
 }
@@ -207,7 +207,7 @@ int RunCommand(const QCommandLineParser &parser)
         const std::optional<TextFormat> format = ParseTextFormat(formatName);
         if (!format)
             return usage(parser, QStringLiteral("unknown format '") + formatName
-                                     + QStringLiteral("' (txt, rtf or html)"));
+                                     + QStringLiteral("' (txt, rtf, html or pdf)"));
         if (command == QLatin1String("cat")) {
             if (args.size() != 3)
                 return usage(parser, QStringLiteral("cat needs FILE and PATH"));

@@ -1,8 +1,11 @@
 #include "QvrItemText.h"
 
+#include "print/PdfExport.h"
+#include "print/PrevPrinter.h"
 #include "rtf/Rtf.h"
 #include "store/MasterFile.h"
 
+#include <QLocale>
 #include <QTextDocument>
 
 std::optional<TextFormat> ParseTextFormat(const QString &name)
@@ -13,6 +16,8 @@ std::optional<TextFormat> ParseTextFormat(const QString &name)
         return TextFormat::Rtf;
     if (name == QLatin1String("html"))
         return TextFormat::Html;
+    if (name == QLatin1String("pdf"))
+        return TextFormat::Pdf;
     return std::nullopt;
 }
 
@@ -25,6 +30,8 @@ QString TextFormatExtension(TextFormat format)
         return QStringLiteral(".rtf");
     case TextFormat::Html:
         return QStringLiteral(".html");
+    case TextFormat::Pdf:
+        return QStringLiteral(".pdf");
     }
     return {};
 }
@@ -63,6 +70,11 @@ QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format)
         return rtf::write(&doc);
     case TextFormat::Html:
         return doc.toHtml().toUtf8();
+    case TextFormat::Pdf: {
+        TPreviewPrinter layout; // the default page setup
+        QString error;
+        return PdfBytes(doc, layout, PaperForLocale(QLocale()), &error);
+    }
     }
     return {};
 }

@@ -10,11 +10,12 @@ enum class TextFormat {
     Txt,  // plain text, UTF-8, LF line ends
     Rtf,  // RTF as our writer writes it
     Html, // HTML as the editor's document gives it
+    Pdf,  // paginated as Print Preview does, on the locale's paper
 };
 
-// "txt", "rtf" or "html"; nothing for anything else.
+// "txt", "rtf", "html" or "pdf"; nothing for anything else.
 std::optional<TextFormat> ParseTextFormat(const QString &name);
-// ".txt", ".rtf" or ".html".
+// ".txt", ".rtf", ".html" or ".pdf".
 QString TextFormatExtension(TextFormat format);
 
 // The text of item `key` in `format`. An item without a text block has empty

@@ -43,7 +43,7 @@ void TfrmTree::CreateActions()
     // Item commands whose work comes with printing and finding; they follow
     // the selection already.
     PrintItem1 = MakeAction(this, "PrintItem1", QStringLiteral("Print Item ..."),
-                            QStringLiteral("Print Item|Print the current item"),
+                            QStringLiteral("Print|Print current item"),
                             QKeySequence(Qt::CTRL | Qt::Key_P));
     PrintPreview1 = MakeAction(this, "PrintPreview1", QStringLiteral("Print Pre&view"),
                                QStringLiteral("Print Preview|Print Preview"));
@@ -111,6 +111,7 @@ void TfrmTree::CreateMenus()
     // Opening these menus stores the editor's text first; Tools does not.
     for (QMenu *m : {File1, Edit1, mnuFormat, Help1})
         connect(m, &QMenu::aboutToShow, this, &TfrmTree::StorePoint);
+    CreatePrintCommands();
 }
 
 void TfrmTree::CreateToolBar()

@@ -19,6 +19,7 @@ class Dialogs;
 class RichEdit;
 class THelp;
 class TAboutBox;
+class TPreviewPrinter;
 
 // How the main window is started: by the program entry with the real
 // folders and dialogs, or by a test with temporary ones and scripted dialogs.
@@ -89,6 +90,13 @@ public:
     void mnuExpandClick();
     void mnuCollapseClick();
 
+    // Print commands (PrintCommands.cpp).
+    bool PrinterInstalled();
+    void PrintItem1Execute();
+    void PrintPreview1Execute();
+    void PageSetup1Execute();
+    void FileExportPdf1Execute();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
@@ -132,6 +140,7 @@ private:
     void AddEditAndFormatButtons();
     void mnuHelpHowClick();
     void HelpAbout1Execute();
+    void CreatePrintCommands();
 
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs *m_dialogs = nullptr;
@@ -156,6 +165,7 @@ public:
     QTimer *Timer1 = nullptr;
     THelp *frmHelp = nullptr;
     TAboutBox *frmAbout = nullptr;
+    TPreviewPrinter *PreviewPrinter1 = nullptr;
 
     QMenu *File1 = nullptr;
     QMenu *mnuTree = nullptr;
@@ -174,6 +184,8 @@ public:
     QAction *mnuSep8 = nullptr;
     QAction *PrintItem1 = nullptr;
     QAction *PrintPreview1 = nullptr;
+    QAction *PageSetup1 = nullptr;
+    QAction *FileExportPdf1 = nullptr;
     QAction *FindInItem1 = nullptr;
     QAction *mnuAddBranch = nullptr;
     QAction *mnuAddItem = nullptr;

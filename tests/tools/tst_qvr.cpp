@@ -367,6 +367,7 @@ void TestQvr::catFormats()
     QVERIFY(rtf.contains("\\viewkind4\\uc1\\pard") && rtf.contains("\\'e9") && rtf.contains("\\b "));
     const QByteArray html = catAs(first, u"3000001"_s, "html");
     QVERIFY(html.contains("font-weight:700;\">bold</span>") && html.contains("font-family:'Arial'"));
+    QVERIFY(catAs(first, u"3000001"_s, "pdf").startsWith("%PDF-"));
 
     const QList<QByteArray> lines = header() << "1000000 0000000 $" << "3000001 1000000 Again" << "End" << "3000001";
     const QString second = writeFixture(u"again"_s, crlf(lines) + rtf + "End\r\n");
@@ -500,8 +501,8 @@ void TestQvr::usageErrors_data()
     QTest::newRow("export with DIR as argument")
         << QStringList{u"export"_s, u"%1"_s, u"out"_s} << "qvr: export needs FILE and --to DIR";
     QTest::newRow("cat without PATH") << QStringList{u"cat"_s, u"%1"_s} << "qvr: cat needs FILE and PATH";
-    QTest::newRow("unknown format") << QStringList{u"cat"_s, u"%1"_s, u"3000001"_s, u"--format"_s, u"pdf"_s}
-                                    << "qvr: unknown format 'pdf' (txt, rtf or html)";
+    QTest::newRow("unknown format") << QStringList{u"cat"_s, u"%1"_s, u"3000001"_s, u"--format"_s, u"doc"_s}
+                                    << "qvr: unknown format 'doc' (txt, rtf, html or pdf)";
     QTest::newRow("unknown command") << QStringList{u"show"_s, u"%1"_s} << "qvr: unknown command 'show'";
 }
 

@@ -1,0 +1,135 @@
+// Printing a 200-page item with mixed fonts, colours and alignments, measured
+// against a PDF printer. Targets: paginating costs at most twice laying the
+// same text out once for the printer; replaying one page for the preview
+// costs under a tenth of recording it.
+#include "print/PrevPrinter.h"
+#include "support_ratio.h"
+
+#include <QAbstractTextDocumentLayout>
+#include <QElapsedTimer>
+#include <QImage>
+#include <QPrinter>
+#include <QPainter>
+#include <QGuiApplication>
+#include <QTemporaryDir>
+#include <QTextDocument>
+
+#include <benchmark/benchmark.h>
+
+namespace {
+
+struct Fixture
+{
+    QTemporaryDir dir;
+    PdfPrinter pdf{dir.filePath(QStringLiteral("bench.pdf"))};
+    QTextDocument doc;
+    TPreviewPrinter engine;
+    Fixture()
+    {
+        static const char *faces[] = {"Arial", "Times New Roman", "Liberation Mono"};
+        static const char *aligns[] = {"left", "center", "right", "justify"};
+        QString html;
+        for (int i = 0; i < 4600; ++i)
+            html += QStringLiteral("<p align=\"%1\" style=\"font-family:'%2'; font-size:%3pt; color:#%4\">"
+                                   "Paragraph %5 with <b>bold</b>, <i>italic</i> and plain words%6</p>")
+                        .arg(QLatin1String(aligns[i % 4]), QLatin1String(faces[i % 3]))
+                        .arg(9 + (i % 4) * 2)
+                        .arg(i % 3 == 0 ? QStringLiteral("000000") : QStringLiteral("a02000"))
+                        .arg(i)
+                        .arg(i % 6 == 0 ? QStringLiteral(" that run on across the width of the body until "
+                                                         "the line wraps once or twice on the page")
+                                        : QString());
+        doc.setHtml(html);
+        engine.SetPrinterAccess(&pdf);
+        engine.PrintRichText(doc);
+    }
+};
+
+Fixture &fixture()
+{
+    static Fixture f;
+    return f;
+}
+
+// Baseline: the same text laid out once for the printer into the body.
+void BM_LayoutOnceForPrinter(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    MetricsDevice device(ReadMetrics(f.pdf.printer()));
+    for (auto _ : state) {
+        std::unique_ptr<QTextDocument> copy(f.doc.clone());
+        copy->setUseDesignMetrics(true);
+        copy->documentLayout()->setPaintDevice(&device);
+        copy->setDocumentMargin(0);
+        copy->setPageSize(QSizeF(7800, 10800));
+        benchmark::DoNotOptimize(copy->documentLayout()->documentSize());
+    }
+}
+
+void BM_Paginate(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    for (auto _ : state)
+        f.engine.PrintRichText(f.doc);
+    state.counters["pages"] = f.engine.PageCount();
+}
+
+// Recording one page: the pagination's time divided by its pages.
+void BM_RecordOnePage(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    for (auto _ : state) {
+        QElapsedTimer t;
+        t.start();
+        f.engine.PrintRichText(f.doc);
+        state.SetIterationTime(t.nsecsElapsed() / 1e9 / f.engine.PageCount());
+    }
+}
+
+// Replaying one page for the preview: a page at screen size.
+void BM_ReplayOnePage(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
+    int page = 0;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        f.engine.Pages(page)->replayInto(painter, QRectF(image.rect()));
+        page = (page + 37) % f.engine.PageCount();
+    }
+}
+
+// What a blank page costs the preview: the white sheet alone.
+void BM_BlankPage(benchmark::State &state)
+{
+    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        benchmark::DoNotOptimize(painter.isActive());
+    }
+}
+
+BENCHMARK(BM_LayoutOnceForPrinter)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Paginate)->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_RecordOnePage)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayOnePage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_BlankPage)->Unit(benchmark::kMillisecond);
+
+} // namespace
+
+int main(int argc, char **argv)
+{
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    QGuiApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    if (benchmark::ReportUnrecognizedArguments(argc, argv))
+        return 1;
+    RatioReporter reporter({{"BM_Paginate/iterations:3", "BM_LayoutOnceForPrinter/iterations:3", 2.0},
+                            {"BM_ReplayOnePage", "BM_RecordOnePage/iterations:3/manual_time", 0.1}});
+    benchmark::RunSpecifiedBenchmarks(&reporter);
+    benchmark::Shutdown();
+    return 0;
+}
