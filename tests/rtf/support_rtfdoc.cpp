@@ -105,4 +105,31 @@ QByteArray readFile(const QString &name)
     return f.readAll();
 }
 
+void verifyTreeFileSafe(const QByteArray &rtf)
+{
+    QVERIFY2(rtf.endsWith("\r\n"), "RTF must end with CR LF");
+    const QList<QByteArray> lines = rtf.chopped(1).split('\n');
+    for (QByteArray line : lines) {
+        QVERIFY2(line.endsWith('\r'), "bare LF");
+        line.chop(1);
+        QVERIFY2(!rtf::isForbiddenLine(line), line.constData());
+        QVERIFY2(line.trimmed() != "End", line.constData()); // not even with stray blanks
+        QVERIFY2(!line.contains('\n') && !line.contains('\r'), "bare CR or LF");
+        QVERIFY2(line.size() <= 400, line.left(60).constData());
+        for (char c : line)
+            QVERIFY2(static_cast<unsigned char>(c) < 0x80, "RTF must be 7-bit");
+    }
+}
+
+void verifyRoundTrip(const QTextDocument &doc)
+{
+    const QByteArray once = rtf::write(&doc);
+    verifyTreeFileSafe(once);
+    QTextDocument back;
+    rtf::read(once, &back);
+    QCOMPARE(back.toPlainText(), doc.toPlainText());
+    QCOMPARE(runsOf(back), runsOf(doc));
+    QCOMPARE(rtf::write(&back), once);
+}
+
 } // namespace testrtf

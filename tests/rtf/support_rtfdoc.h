@@ -35,4 +35,11 @@ QStringList paragraphs(const QTextDocument &doc);
 
 QByteArray readFile(const QString &name);
 
+// Every way a written line could break the tree file that stores it.
+void verifyTreeFileSafe(const QByteArray &rtf);
+
+// Writes `doc` safely for a tree file and reads it back: the same text and
+// runs, written again byte for byte.
+void verifyRoundTrip(const QTextDocument &doc);
+
 } // namespace testrtf

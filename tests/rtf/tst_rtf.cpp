@@ -3,7 +3,6 @@
 #include "rtf/Rtf.h"
 #include "support_rtfdoc.h"
 
-#include <QElapsedTimer>
 #include <QImage>
 #include <QRandomGenerator>
 #include <QTest>
@@ -21,23 +20,6 @@ QString readText(const QByteArray &rtf)
     QTextDocument doc;
     rtf::read(rtf, &doc);
     return doc.toRawText(); // toPlainText() would turn no-break spaces into blanks
-}
-
-// Every way a written line could break the tree file that stores it.
-void verifyTreeFileSafe(const QByteArray &rtf)
-{
-    QVERIFY2(rtf.endsWith("\r\n"), "RTF must end with CR LF");
-    const QList<QByteArray> lines = rtf.chopped(1).split('\n');
-    for (QByteArray line : lines) {
-        QVERIFY2(line.endsWith('\r'), "bare LF");
-        line.chop(1);
-        QVERIFY2(!rtf::isForbiddenLine(line), line.constData());
-        QVERIFY2(line.trimmed() != "End", line.constData()); // not even with stray blanks
-        QVERIFY2(!line.contains('\n') && !line.contains('\r'), "bare CR or LF");
-        QVERIFY2(line.size() <= 400, line.left(60).constData());
-        for (char c : line)
-            QVERIFY2(static_cast<unsigned char>(c) < 0x80, "RTF must be 7-bit");
-    }
 }
 
 void buildParagraphs(QTextCursor &c, const QStringList &paras, const QList<QTextCharFormat> &formats)
@@ -100,15 +82,9 @@ void TestRtf::randomDocumentsStaySafe()
             for (int k = 0; k < n; ++k)
                 c.insertText(pieces[rng.bounded(int(pieces.size()))], formats[rng.bounded(int(formats.size()))]);
         }
-        const QByteArray rtf = rtf::write(&doc);
-        verifyTreeFileSafe(rtf);
+        verifyRoundTrip(doc);
         if (QTest::currentTestFailed())
             QFAIL(qPrintable(QStringLiteral("round %1: %2").arg(round).arg(doc.toPlainText())));
-        QTextDocument back;
-        rtf::read(rtf, &back);
-        QCOMPARE(back.toPlainText(), doc.toPlainText());
-        QCOMPARE(runsOf(back), runsOf(doc));
-        QCOMPARE(rtf::write(&back), rtf);
     }
 }
 
@@ -207,14 +183,7 @@ void TestRtf::roundTrip()
     doc.setDefaultFont(QFont(QStringLiteral("Arial"), 10));
     QTextCursor c(&doc);
     build(c);
-
-    const QByteArray first = rtf::write(&doc);
-    verifyTreeFileSafe(first);
-    QTextDocument back;
-    rtf::read(first, &back);
-    QCOMPARE(back.toPlainText(), doc.toPlainText());
-    QCOMPARE(runsOf(back), runsOf(doc));
-    QCOMPARE(rtf::write(&back), first);
+    verifyRoundTrip(doc);
 }
 
 // ---- the shape of what we write ----
@@ -312,11 +281,8 @@ void TestRtf::malformed()
 {
     QFETCH(QByteArray, data);
     QFETCH(QString, expected);
-    QElapsedTimer timer;
-    timer.start();
     QTextDocument doc;
-    rtf::read(data, &doc);
-    QVERIFY2(timer.elapsed() < 5000, "reading damaged data took too long");
+    rtf::read(data, &doc); // a hang would end at the suite's time-out
     QVERIFY2(doc.toPlainText().contains(expected), qPrintable(doc.toPlainText().left(200)));
     // Whatever was read must also write safely.
     verifyTreeFileSafe(rtf::write(&doc));
@@ -486,13 +452,7 @@ void TestRtf::samplesText()
     for (const QString &run : runs)
         QCOMPARE(run.section(u'=', 0, 0) + u'=' + runAt(doc, run.section(u'=', 0, 0)), run);
 
-    // Whatever we read, we write and read back the same.
-    const QByteArray once = rtf::write(&doc);
-    verifyTreeFileSafe(once);
-    QTextDocument back;
-    rtf::read(once, &back);
-    QCOMPARE(runsOf(back), runsOf(doc));
-    QCOMPARE(rtf::write(&back), once);
+    verifyRoundTrip(doc); // whatever we read, we write and read back the same
 }
 
 void TestRtf::plainText_data()

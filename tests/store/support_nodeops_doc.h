@@ -1,16 +1,18 @@
 #pragma once
-// A document on disk, loaded into an explorer, for the node operation tests:
-// build it from node lines and text blocks, find nodes by path, compare the
-// master file byte for byte, and make the next writes fail.
-#include "support_nodeops_fakes.h"
-
+// A document on disk, loaded into an explorer, for the store's tests: build
+// it from node lines and text blocks, find nodes by path, compare the master
+// file byte for byte, make the next writes fail; stand-ins for the user's
+// dialogs and the rich-text editor, so operations run without windows.
 #include "store/DocState.h"
+#include "store/ItemEditor.h"
 #include "store/Loader.h"
+#include "store/Messages.h"
 #include "store/NodeTree.h"
 #include "store/TreeFormat.h"
 
 #include <QDir>
 #include <QFile>
+#include <QQueue>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -19,9 +21,87 @@
 #include <memory>
 #include <sys/resource.h>
 
+namespace fakes {
+
+// Records every message and answers questions from a queue; an unscripted
+// question is answered as if the box had been closed.
+class ScriptedMessages : public UserMessages
+{
+public:
+    struct Shown
+    {
+        QString kind; // "message", "box", "error"
+        QString caption;
+        QString text;
+        MsgIcon icon = MsgIcon::None;
+        MsgButtons buttons;
+    };
+
+    void showMessage(const QString &text) override { shown.append({QStringLiteral("message"), {}, text, MsgIcon::None, MsgButton::Ok}); }
+    MsgButton messageBox(const QString &caption, const QString &text, MsgIcon icon,
+                         MsgButtons buttons) override
+    {
+        shown.append({QStringLiteral("box"), caption, text, icon, buttons});
+        if (!answers.isEmpty())
+            return answers.dequeue();
+        return buttons.testFlag(MsgButton::Cancel) ? MsgButton::Cancel : MsgButton::No;
+    }
+    void errorDialog(const QString &text) override { shown.append({QStringLiteral("error"), {}, text, MsgIcon::Error, MsgButton::Ok}); }
+
+    QStringList texts() const
+    {
+        QStringList out;
+        for (const Shown &s : shown)
+            out << s.kind + QLatin1Char(':') + s.text;
+        return out;
+    }
+    void clear()
+    {
+        shown.clear();
+        answers.clear();
+    }
+
+    QList<Shown> shown;
+    QQueue<MsgButton> answers;
+};
+
+// Holds its "rich text" as plain bytes.
+class PlainEditor : public ItemEditor
+{
+public:
+    QByteArray exportRtf() const override { return content; }
+    void importRtf(const QByteArray &data) override { content = data; }
+    void clearContent() override
+    {
+        content.clear();
+        modified = false;
+    }
+    void setModifiedState(bool m) override { modified = m; }
+    void applyDefaultFont(const QFont &, const QColor &) override { ++fontsApplied; }
+    void setEditorEnabled(bool e) override { enabled = e; }
+
+    // What the user typed: the content and the modified mark.
+    void type(const QByteArray &text)
+    {
+        content = text;
+        modified = true;
+    }
+
+    QByteArray content;
+    bool modified = false;
+    bool enabled = false;
+    int fontsApplied = 0;
+};
+
+} // namespace fakes
+
 namespace nodeops {
 
 using Lines = QList<QByteArray>;
+
+// "Today" is written in the system's short date form; set before main, the C
+// locale makes it a known text on any machine.
+inline const bool kCLocale = qputenv("LC_ALL", "C");
 
 inline Lines Head()
 {
@@ -123,6 +203,16 @@ struct Doc
         QTreeWidgetItem *n = node(path);
         tree->setCurrentItem(n);
         return n;
+    }
+
+    QStringList paths() const
+    {
+        QStringList out;
+        ForEachNode(tree.get(), [&out](QTreeWidgetItem *n) {
+            out << NodePath(n);
+            return true;
+        });
+        return out;
     }
 
     // The tree as node lines, in tree order, as the file should list it.

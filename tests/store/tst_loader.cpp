@@ -4,7 +4,6 @@
 // user's file must come out of every open byte for byte as it went in.
 #include "support_nodeops_doc.h"
 
-#include "store/Cp1252.h"
 #include "store/Integrity.h"
 #include "store/NodeOps.h"
 
@@ -14,23 +13,18 @@ using namespace nodeops;
 
 namespace {
 
-const QByteArray kHead = "Quivora Ver. 2.1\r\nCreated: 1/2/26\r\nLastSaved: 1/2/26\r\nRes1\r\nRes2\r\nRes3\r\nTree\r\n";
-
-QByteArray file(const QList<QByteArray> &nodeLines, const QByteArray &tail = "End\r\nData\r\nEnd\r\n")
+// The header, `nodeLines` as they are, then `tail`.
+QByteArray file(const Lines &nodeLines, const QByteArray &tail = "End\r\nData\r\nEnd\r\n")
 {
-    QByteArray out = kHead;
-    for (const QByteArray &l : nodeLines)
-        out += l + "\r\n";
-    return out + tail;
+    return JoinLines(Head() + nodeLines) + tail;
 }
 
-QStringList paths(QTreeWidget *tree)
+// The root and a branch in a branch ... `depth` levels down.
+Lines Chain(int depth)
 {
-    QStringList out;
-    ForEachNode(tree, [&out](QTreeWidgetItem *n) {
-        out << NodePath(n);
-        return true;
-    });
+    Lines out{RootLine};
+    for (int k = 2000001; k < 2000001 + depth; ++k)
+        out << QByteArray::number(k) + ' ' + QByteArray::number(k == 2000001 ? RootKey : k - 1) + " b";
     return out;
 }
 
@@ -123,7 +117,7 @@ private Q_SLOTS:
 
         fakes::PlainEditor editor;
         const bool failed = OpenTreeFile(d->tree.get(), &editor, d->state, path) == OpenResult::Failed;
-        QCOMPARE(paths(d->tree.get()), tree);
+        QCOMPARE(d->paths(), tree);
         QCOMPARE(d->ui.texts(), messages);
         QCOMPARE(failed, messages.contains("message:Quivora cannot open the document. (doc)"));
         QCOMPARE(d->state.untitled, failed);
@@ -145,9 +139,6 @@ private Q_SLOTS:
         QTest::addColumn<int>("maxDepth");
         QTest::addColumn<QString>("reason");
         const QString notTree = QStringLiteral("It is not a Quivora tree file.");
-        QByteArray chain = kHead + "1000000 0000000 $\r\n";
-        for (int k = 2000001; k <= 2000004; ++k)
-            chain += QByteArray::number(k) + ' ' + QByteArray::number(k == 2000001 ? 1000000 : k - 1) + " b\r\n";
         QByteArray random;
         for (int i = 0; i < 5000; ++i)
             random += char((i * 7919 + 13) % 256);
@@ -164,7 +155,7 @@ private Q_SLOTS:
             << QByteArray("Kestrava Ver. 1.1\r\nTree\r\nEnd\r\n3000001\r\nx\r\nEnd\r\n") << 0 << notTree;
         QTest::newRow("older layout too short to convert")
             << QByteArray("Kestrava Ver. 1.1\r\nTree\r\n1000000 $\r\nEnd\r\n") << 0 << notTree;
-        QTest::newRow("deeper than the limit") << chain << 3
+        QTest::newRow("deeper than the limit") << file(Chain(4), "") << 3
                                                << "It is nested too deeply to show (more than 3 levels).";
         QTest::newRow("older layout deeper than the limit")
             << QByteArray("Kestrava Ver. 1.1\r\nTree\r\n1000000 $\r\n2000001 $\\a\r\n2000002 $\\a\\b\r\nEnd\r\n")
@@ -188,7 +179,7 @@ private Q_SLOTS:
         d->state.maxDepth = maxDepth;
         QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, path), OpenResult::Refused);
         QCOMPARE(d->ui.texts(), QStringList{"message:Quivora cannot open the document. (bad)\n" + reason});
-        QCOMPARE(paths(d->tree.get()), (QStringList{"$", "$\\A"}));
+        QCOMPARE(d->paths(), (QStringList{"$", "$\\A"}));
         QCOMPARE(d->tree->currentItem()->text(0), QStringLiteral("A"));
         QCOMPARE(d->state.documentPath, open);
         QVERIFY(d->state.documentChanged && !d->state.untitled);
@@ -205,10 +196,7 @@ private Q_SLOTS:
     void deepChain()
     {
         constexpr int depth = 200000;
-        QList<QByteArray> nodes{"1000000 0000000 $"};
-        for (int k = 2000001; k < 2000001 + depth; ++k)
-            nodes << QByteArray::number(k) + ' ' + QByteArray::number(k == 2000001 ? RootKey : k - 1) + " b";
-        WriteFile(d->state.masterPath(), file(nodes));
+        WriteFile(d->state.masterPath(), file(Chain(depth)));
         d->state.expandOnLoad = false;
         QVERIFY(LoadTree(d->tree.get(), nullptr, d->state));
         QTreeWidgetItem *deepest = d->tree->topLevelItem(0);
@@ -233,12 +221,12 @@ private Q_SLOTS:
         const QString path = d->dir.filePath(QStringLiteral("old.qvr"));
         WriteFile(path, old);
         QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, path), OpenResult::Opened);
-        const QByteArray today = ToCp1252(TodayText());
+        // The test clock's day, in the C locale's short form.
         QCOMPARE(FileBytes(d->state.masterPath()),
-                 "Kestrava Ver. 1.0 beta\r\nCreated: " + today + "\r\nLastSaved: " + today
-                     + "\r\nRes1\r\nRes2\r\nRes3\r\nTree\r\n1000000 0000000 $\r\n2000001 1000000 Notes\r\n"
-                       "3000001 2000001 Tasks\r\nEnd\r\n3000001\r\n{\\rtf1 x}\r\nEnd\r\n");
-        QCOMPARE(paths(d->tree.get()), (QStringList{"$", "$\\Notes", "$\\Notes\\Tasks"}));
+                 "Kestrava Ver. 1.0 beta\r\nCreated: 2 Jan 2026\r\nLastSaved: 2 Jan 2026\r\nRes1\r\nRes2\r\nRes3\r\n"
+                 "Tree\r\n1000000 0000000 $\r\n2000001 1000000 Notes\r\n3000001 2000001 Tasks\r\nEnd\r\n"
+                 "3000001\r\n{\\rtf1 x}\r\nEnd\r\n");
+        QCOMPARE(d->paths(), (QStringList{"$", "$\\Notes", "$\\Notes\\Tasks"}));
         QVERIFY(d->ui.shown.isEmpty());
         QCOMPARE(FileBytes(path), old);
     }

@@ -1,5 +1,5 @@
 // The tree file itself: the in-memory master file written back byte for
-// byte, its text blocks, Windows-1252 text, titles, and the choice of master
+// byte, Windows-1252 text, titles, and the choice of master
 // file among several running copies.
 
 #include "store/Cp1252.h"
@@ -9,6 +9,7 @@
 #include "store/TreeFormat.h"
 
 #include <QLockFile>
+#include <QSysInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
 #include <QTest>
@@ -64,27 +65,6 @@ private Q_SLOTS:
         QCOMPARE(m.toBytes(), written);
     }
 
-    void blocks()
-    {
-        MasterFile m;
-        m.setContent("h\r\nh\r\nh\r\nh\r\nh\r\nh\r\nTree\r\n1000000 0000000 $\r\nEnd\r\nData\r\nEnd\r\n"
-                     "3000001\r\n3000002\r\nEnd\r\n3000002\r\nend\r\nEND\r\nEnd\r\n3000001\r\nolder twin\r\nEnd\r\n"
-                     "3000003\r\nno End\r\n");
-        // A seven-digit line inside another item's text is that text, not a
-        // key; a block ends at exactly "End", or at the end of the file.
-        QCOMPARE(m.blockText(3000001), QByteArray("3000002\r\n"));
-        QCOMPARE(m.blockText(3000002), QByteArray("end\r\nEND\r\n"));
-        QCOMPARE(m.blockText(3000003), QByteArray("no End\r\n"));
-        m.removeBlock(3000003);
-        // Storing removes every block of the item, a damaged file's twin too.
-        m.removeBlock(3000001);
-        m.appendBlock(3000001, "new\nlines");
-        QCOMPARE(m.toBytes(), QByteArray("h\r\nh\r\nh\r\nh\r\nh\r\nh\r\nTree\r\n1000000 0000000 $\r\nEnd\r\n"
-                                         "Data\r\nEnd\r\n3000002\r\nend\r\nEND\r\nEnd\r\n3000001\r\nnew\r\nlines\r\nEnd\r\n"));
-        QCOMPARE(m.findNodeLine("1000000 0000000 $"), 0);
-        QCOMPARE(m.findNodeLine("9000000 0000000 $"), -1);
-    }
-
     void cp1252AllBytes()
     {
         QByteArray all;
@@ -110,64 +90,57 @@ private Q_SLOTS:
         QCOMPARE(DocumentTitleFor(path), title);
     }
 
+    // Which master file a starting copy takes, among names held by running
+    // copies (`live`), files left without a lock and the files of copies that
+    // died, their lock naming a process gone; the clean-up then deletes only
+    // the files without a lock.
+    void masterChoice_data()
+    {
+        QTest::addColumn<QList<int>>("live"); // taken in this order
+        QTest::addColumn<QList<int>>("leftover");
+        QTest::addColumn<QList<int>>("dead");
+        QTest::addColumn<int>("chosen"); // -1: no name left
+        QList<int> allButFirst;
+        for (int n = 1; n < MasterFileNumbers; ++n)
+            allButFirst << n;
+        const QList<int> none;
+        QTest::newRow("empty folder") << none << none << none << 0;
+        QTest::newRow("a running copy's file is never shared") << QList<int>{0} << none << none << 1;
+        QTest::newRow("a leftover is kept while names are free") << QList<int>{0, 1} << QList<int>{2} << none << 3;
+        QTest::newRow("leftovers go before a dead copy's work") << none << allButFirst << QList<int>{0} << 1;
+        QTest::newRow("a dead copy's file is reused last") << allButFirst << none << QList<int>{0} << 0;
+        QTest::newRow("every name held") << QList<int>{0} + allButFirst << none << none << -1;
+    }
     void masterChoice()
     {
-        const QString work = m_dir.path() + QStringLiteral("/work/");
-        QDir().mkpath(work);
-        MasterChoice first = ChooseMasterFile(work);
-        QCOMPARE(first.path, work + QStringLiteral("Master"));
-        QFile(first.path).open(QIODevice::WriteOnly);
-
-        // A second copy never shares a master file with a live one.
-        MasterChoice second = ChooseMasterFile(work);
-        QCOMPARE(second.path, work + QStringLiteral("Master1"));
-        QFile(second.path).open(QIODevice::WriteOnly);
-
-        // A file left behind without a live owner is kept while free names remain.
-        QFile(work + QStringLiteral("Master2")).open(QIODevice::WriteOnly);
-        MasterChoice third = ChooseMasterFile(work);
-        QCOMPARE(third.path, work + QStringLiteral("Master3"));
-        third.lock.reset();
-
-        // The clean-up spares the running copy's master file and removes the
-        // one without a lock.
-        DeleteMasterFiles(work);
-        QVERIFY(QFile::exists(work + QStringLiteral("Master1")));
-        QVERIFY(!QFile::exists(work + QStringLiteral("Master2")));
-    }
-
-    void staleLockIsReused()
-    {
-        const QString work = m_dir.path() + QStringLiteral("/stale/");
-        QDir().mkpath(work);
-        // The lock of a copy that died: a process number that is not running.
-        QFile lock(work + QStringLiteral("Master.lock"));
-        QVERIFY(lock.open(QIODevice::WriteOnly));
-        lock.write("2147483000\nquivora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
-        lock.close();
-        QFile(work + QStringLiteral("Master")).open(QIODevice::WriteOnly);
-        QFile(work + QStringLiteral("Master1")).open(QIODevice::WriteOnly);
-        // Every name is taken by a file: those without a lock go first, and
-        // the dead copy's, which may hold work, is reused last.
-        for (int n = 2; n < MasterFileNumbers; ++n)
-            QFile(work + MasterFileName(n)).open(QIODevice::WriteOnly);
-        QCOMPARE(ChooseMasterFile(work).path, work + QStringLiteral("Master1"));
-        QList<MasterChoice> held; // running copies hold every other name
-        for (int n = 1; n < MasterFileNumbers; ++n)
-            held << ChooseMasterFile(work);
-        QCOMPARE(ChooseMasterFile(work).path, work + QStringLiteral("Master"));
-    }
-
-    void allNamesHeld()
-    {
-        const QString work = m_dir.path() + QStringLiteral("/full/");
-        QDir().mkpath(work);
-        QList<MasterChoice> held;
-        for (int n = 0; n < MasterFileNumbers; ++n) {
-            held << ChooseMasterFile(work);
-            QVERIFY(!held.last().path.isEmpty());
+        QFETCH(QList<int>, live);
+        QFETCH(QList<int>, leftover);
+        QFETCH(QList<int>, dead);
+        QFETCH(int, chosen);
+        QTemporaryDir dir;
+        const QString work = dir.path() + QLatin1Char('/');
+        const auto touch = [&](int n, const QByteArray &bytes = {}) {
+            QFile f(work + MasterFileName(n));
+            QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        };
+        for (int n : dead) {
+            touch(n, "work");
+            QFile lock(work + MasterFileName(n) + QStringLiteral(".lock"));
+            QVERIFY(lock.open(QIODevice::WriteOnly));
+            lock.write("2147483000\nquivora\n" + QSysInfo::machineHostName().toUtf8() + "\n");
         }
-        QVERIFY(ChooseMasterFile(work).path.isEmpty());
+        for (int n : leftover)
+            touch(n);
+        QList<MasterChoice> held;
+        for (int n : live) {
+            held << ChooseMasterFile(work);
+            QCOMPARE(held.last().path, work + MasterFileName(n));
+            touch(n);
+        }
+        QCOMPARE(ChooseMasterFile(work).path, chosen < 0 ? QString() : work + MasterFileName(chosen));
+        DeleteMasterFiles(work);
+        for (int n = 0; n < MasterFileNumbers; ++n)
+            QCOMPARE(QFile::exists(work + MasterFileName(n)), live.contains(n) || (dead.contains(n) && n != chosen));
     }
 
 private:
