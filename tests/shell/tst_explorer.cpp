@@ -6,20 +6,26 @@
 
 #include "settings/Registry.h"
 #include "shell/ExplorerTree.h"
+#include "shell/FindDialog.h"
 #include "store/NodeOps.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
 #include <QDragMoveEvent>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollBar>
 #include <QSignalSpy>
 #include <QTimer>
+#include <QToolBar>
 
 using namespace testwin;
 
@@ -50,6 +56,8 @@ const QByteArray kSoupBlock =
 // Stands in for the master file on disk: when it is still there afterwards,
 // nothing was written.
 const QByteArray kUntouched = "untouched by the test step";
+const QByteArray kWithKitchen = replaced(sampleDocument(), "3000003 1000000 Notes",
+                                         "2000002 1000000 Kitchen\r\n3000003 1000000 Notes");
 const QStringList kAllPaths{"$", "$\\Recipes", "$\\Recipes\\Soup", "$\\Recipes\\Bread", "$\\Notes"};
 
 // Refusals in real message boxes, which take the focus from the label editor.
@@ -71,11 +79,12 @@ struct Window : Fixture
 {
     TfrmTree *w = nullptr;
     bool lastAccepted = false;
+    Qt::DropAction lastAction = Qt::IgnoreAction;
 
     // The sample document opened from the command line, in an active window.
-    void open()
+    void open(const QByteArray &document = sampleDocument())
     {
-        writeFile(docPath("doc.qvr"), sampleDocument());
+        writeFile(docPath("doc.qvr"), document);
         w = start({docPath("doc.qvr")});
         dialogs.clear();
         ExplorerTree *tree = explorer(w);
@@ -119,6 +128,32 @@ struct Window : Fixture
             event = std::make_unique<QDragMoveEvent>(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(tree->viewport(), event.get());
         lastAccepted = event->isAccepted();
+        lastAction = event->dropAction();
+    }
+
+    // The names of the master file's node lines, in their order.
+    QStringList fileNames() const
+    {
+        const QByteArray bytes = readFile(master());
+        const qsizetype from = bytes.indexOf("Tree\r\n") + 6, to = bytes.indexOf("\r\nEnd\r\n", from);
+        QStringList names;
+        for (const QByteArray &line : bytes.mid(from, to - from).split('\n'))
+            names << QString::fromLatin1(line.trimmed().mid(16));
+        return names;
+    }
+    QStringList treeNames() const
+    {
+        QStringList names;
+        for (const QString &p : paths(w->tree()))
+            names << p.section(QLatin1Char('\\'), -1);
+        return names;
+    }
+    QAction *entry(QMenu *menu, const QString &text) const
+    {
+        for (QAction *a : menu->actions())
+            if (a->text() == text)
+                return a;
+        return nullptr;
     }
 };
 
@@ -259,43 +294,6 @@ private Q_SLOTS:
             QVERIFY(!labelEditor(f.w));
     }
 
-    // --- The Delete key --------------------------------------------------------
-
-    void deleteKey_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QStringList>("paths");
-        QTest::newRow("item, Yes") << "$\\Recipes\\Soup" << int(MsgButton::Yes)
-                                   << "Are you sure you want to remove the item 'Soup'?"
-                                   << QStringList{"$", "$\\Recipes", "$\\Recipes\\Bread", "$\\Notes"};
-        QTest::newRow("branch, No") << "$\\Recipes" << int(MsgButton::No)
-                                    << "Are you sure you want to remove the branch 'Recipes' and all its contents?"
-                                    << kAllPaths;
-        QTest::newRow("root") << "$" << 0 << "" << kAllPaths;
-    }
-    void deleteKey()
-    {
-        QFETCH(QString, node);
-        QFETCH(int, answer);
-        QFETCH(QString, question);
-        QFETCH(QStringList, paths);
-        Window f;
-        f.open();
-        f.select(node);
-        f.dialogs.answers.enqueue(MsgButton(answer));
-        f.w->tree()->setFocus();
-        QTest::keyClick(f.w->tree(), Qt::Key_Delete);
-
-        QCOMPARE(f.dialogs.texts(), question.isEmpty() ? QStringList() : QStringList{question});
-        QCOMPARE(testwin::paths(f.w->tree()), paths);
-        QCOMPARE(readFile(f.master()) == sampleDocument(), answer != int(MsgButton::Yes));
-        // Set whether confirmed or not: closing will ask to save.
-        QCOMPARE(f.w->doc().documentChanged, !question.isEmpty());
-        f.checkFollowsSelection();
-    }
-
     void deleteKeyInsideTheLabelEditorEditsTheLabel()
     {
         Window f;
@@ -341,48 +339,6 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.master()), sampleDocument());
     }
 
-    // With the root or a branch selected the editor is empty and disabled:
-    // formatting it must not count as a change to the item selected next.
-    void formattingWithNoItem_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("key"); // with Ctrl; 0: the Fonts command
-        QTest::newRow("Ctrl+L, root") << "$" << int(Qt::Key_L);
-        QTest::newRow("Ctrl+E, branch") << "$\\Recipes" << int(Qt::Key_E);
-        QTest::newRow("Ctrl+R, root") << "$" << int(Qt::Key_R);
-        QTest::newRow("Fonts, branch") << "$\\Recipes" << 0;
-    }
-    void formattingWithNoItem()
-    {
-        QFETCH(QString, node);
-        QFETCH(int, key);
-        Window f;
-        f.open();
-        f.select(node);
-        f.w->tree()->setFocus();
-        // A font dialog that opens is confirmed with another font at once.
-        bool dialogShown = false;
-        QTimer confirm;
-        connect(&confirm, &QTimer::timeout, [&dialogShown] {
-            if (auto *d = qobject_cast<QFontDialog *>(QApplication::activeModalWidget())) {
-                dialogShown = true;
-                d->setCurrentFont(QFont(QStringLiteral("Courier"), 20, QFont::Bold));
-                d->accept();
-            }
-        });
-        confirm.start(10);
-        if (key)
-            QTest::keyClick(f.w->tree(), Qt::Key(key), Qt::ControlModifier);
-        else
-            f.w->Fonts->trigger();
-        QVERIFY(!dialogShown);
-        QVERIFY(!f.w->doc().itemTextChanged);
-        f.select("$\\Recipes\\Soup");
-        f.select("$\\Notes");
-        QCOMPARE(readFile(f.master()), sampleDocument());
-        QVERIFY(!f.w->doc().documentChanged);
-    }
-
     // --- Store points ------------------------------------------------------------
 
     // Typed text is stored when a menu other than Tools opens and when the
@@ -391,7 +347,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("cause");
         QTest::addColumn<bool>("stores");
-        for (const char *menu : {"mnuTree", "Edit1", "mnuFormat", "Help1"})
+        for (const char *menu : {"mnuTree", "mnuPopUpTree", "Edit1", "mnuFormat", "Help1"})
             QTest::addRow("%s opens", menu) << menu << true;
         QTest::newRow("Tools1 opens") << "Tools1" << false;
         QTest::newRow("focus to the explorer") << "explorer" << true;
@@ -447,10 +403,12 @@ private Q_SLOTS:
         f.type(QStringLiteral(" and bread"));
         QFile::remove(f.master());
         QVERIFY(QDir().mkdir(f.master())); // a rename cannot replace a folder
-        f.select("$\\Notes");
+        f.select("$\\Recipes");
+        f.w->mnuAddItem->trigger(); // adding would clear the editor: it waits too
         QTRY_COMPARE(f.w->tree()->currentItem(), soup);
         QTest::qWait(20);
-        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(paths(f.w->tree()), kAllPaths);
+        QCOMPARE(f.dialogs.shown.size(), 2);
         QVERIFY(f.dialogs.shown[0].text.startsWith(QStringLiteral("The item's text cannot be written to the file ")
                                                    + f.master() + " ("));
         QCOMPARE(f.w->editor()->toPlainText(), QStringLiteral("Onion soup and bread"));
@@ -554,45 +512,337 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.master()), sampleDocument());
     }
 
-    // --- The Tree menu -------------------------------------------------------------
+    // --- The Tree menu and the explorer's pop-up -----------------------------------
 
-    // The Tree menu's entries follow the selected node; adding puts the new
-    // node there with its label open for the name.
-    void treeMenu_data()
+    // The entries follow the selected node (a right click selects it first);
+    // the chosen command changes explorer and master file alike.
+    void treeMenus_data()
     {
-        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("node"); // empty: nothing selected
+        QTest::addColumn<bool>("popup");
+        QTest::addColumn<bool>("kitchen"); // a second branch before Notes
         QTest::addColumn<QStringList>("enabled");
-        QTest::addColumn<QString>("added"); // by Add Item, else Add Branch; empty: nothing
+        QTest::addColumn<QString>("command"); // an enabled entry to choose
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("selected");
         const QStringList always{"&Expand All Branches", "Co&llapse All Branches"};
-        QTest::newRow("root") << "$" << QStringList{"Add &Branch", "Add &Item"} + always << "$\\New Item";
-        QTest::newRow("branch") << "$\\Recipes"
-                                << QStringList{"Add &Branch", "Add &Item", "&Delete Branch", "&Rename"} + always
-                                << "$\\Recipes\\New Branch";
-        QTest::newRow("item") << "$\\Notes"
-                              << QStringList{"&Delete Item", "&Rename", "Print Pre&view", "Print Item ..."} + always
-                              << "";
+        const QStringList adds{"Add &Branch", "Add &Item"};
+        const QStringList item{"&Delete Item", "&Rename"};
+        const QStringList names{"$", "Recipes", "Soup", "Bread", "Notes"};
+        const QStringList swapped{"$", "Recipes", "Bread", "Soup", "Notes"};
+        QTest::newRow("nothing") << "" << false << false << always << "Co&llapse All Branches" << names << "$";
+        QTest::newRow("root, pop-up") << "$" << true << false << adds + always << "Add &Item"
+                                      << names + QStringList{"New Item"} << "New Item";
+        QTest::newRow("last branch before an item") << "$\\Recipes" << false << false
+            << adds + QStringList{"&Delete Branch", "&Rename"} + always << "Add &Branch"
+            << QStringList{"$", "Recipes", "New Branch", "Soup", "Bread", "Notes"} << "New Branch";
+        QTest::newRow("first item") << "$\\Recipes\\Soup" << false << false
+            << QStringList{"Move D&own"} + item + QStringList{"Print Pre&view", "Print Item ..."} + always
+            << "Move D&own" << swapped << "Soup";
+        QTest::newRow("last item, pop-up") << "$\\Recipes\\Bread" << true << false
+            << QStringList{"Move &Up"} + item + QStringList{"Print Item ..."} + always << "Move &Up" << swapped << "Bread";
+        QTest::newRow("first item after a branch, pop-up") << "$\\Notes" << true << false
+            << item + QStringList{"Print Item ..."} + always << "Co&llapse All Branches" << names << "$";
+        QTest::newRow("branch after a branch, pop-up") << "$\\Kitchen" << true << true
+            << adds + QStringList{"Move &Up", "&Delete Branch", "&Rename"} + always << "Move &Up"
+            << QStringList{"$", "Kitchen", "Recipes", "Soup", "Bread", "Notes"} << "Kitchen";
     }
-    void treeMenu()
+    void treeMenus()
     {
         QFETCH(QString, node);
+        QFETCH(bool, popup);
+        QFETCH(bool, kitchen);
         QFETCH(QStringList, enabled);
-        QFETCH(QString, added);
+        QFETCH(QString, command);
+        QFETCH(QStringList, after);
+        QFETCH(QString, selected);
         Window f;
-        f.open();
-        f.select(node);
-        Q_EMIT f.w->mnuTree->aboutToShow();
+        f.open(kitchen ? kWithKitchen : sampleDocument());
+        QTreeWidget *tree = f.w->tree();
+        tree->expandAll();
+        QMenu *menu = popup ? f.w->mnuPopUpTree : f.w->mnuTree;
+        if (popup) {
+            f.select("$\\Recipes\\Soup");
+            Q_EMIT tree->customContextMenuRequested(tree->visualItemRect(testwin::node(tree, node)).center());
+            QTRY_VERIFY(menu->isVisible());
+            QCOMPARE(NodePath(tree->currentItem()), node);
+            f.checkFollowsSelection();
+        } else {
+            node.isEmpty() ? tree->setCurrentItem(nullptr) : f.select(node);
+            Q_EMIT menu->aboutToShow();
+        }
         QStringList on;
-        for (QAction *a : f.w->mnuTree->actions())
+        for (QAction *a : menu->actions())
             if (!a->isSeparator() && a->isEnabled())
                 on << a->text();
         QCOMPARE(on, enabled);
-
-        (added.endsWith(QLatin1String("Item")) ? f.w->mnuAddItem : f.w->mnuAddBranch)->trigger();
-        QTreeWidgetItem *now = f.w->tree()->currentItem();
-        QCOMPARE(NodePath(now), added.isEmpty() ? node : added);
+        const QString deleteCaption = (popup ? f.w->Delete1 : f.w->mnuDelete)->text();
+        QVERIFY(enabled.contains(deleteCaption) || (deleteCaption == "&Delete" && !IsItem(tree->currentItem())));
+        menu->hide();
+        const QStringList before = f.treeNames();
+        f.entry(menu, command)->trigger();
+        QCOMPARE(f.treeNames(), after);
+        QCOMPARE(f.fileNames(), after);
+        QVERIFY(f.dialogs.shown.isEmpty());
+        QCOMPARE(f.w->doc().documentChanged, after != before);
+        QCOMPARE(tree->currentItem()->text(0), selected);
         f.checkFollowsSelection();
-        QCOMPARE(f.w->doc().documentChanged, !added.isEmpty());
-        QCOMPARE(labelEditor(f.w) ? labelEditor(f.w)->text() : QString(), added.isEmpty() ? QString() : now->text(0));
+    }
+
+    // Delete asks first, by the menus and by the Delete key alike; only a
+    // delete makes closing ask to save.
+    void deleteCommand_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("via");
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QString>("caption");
+        QTest::addColumn<QString>("question");
+        QTest::addColumn<QStringList>("after");
+        const QStringList all{"$", "Recipes", "Soup", "Bread", "Notes"};
+        const QString item = QStringLiteral("Are you sure you want to remove the item '%1'?");
+        const QString branch = QStringLiteral("Are you sure you want to remove the branch '%1' and all its contents?");
+        QTest::newRow("item, menu, Yes") << "$\\Recipes\\Soup" << "menu" << int(MsgButton::Yes) << "Confirm Item Delete"
+                                         << item.arg("Soup") << QStringList{"$", "Recipes", "Bread", "Notes"};
+        QTest::newRow("item, key, No") << "$\\Notes" << "key" << int(MsgButton::No) << "Confirm Item Delete"
+                                       << item.arg("Notes") << all;
+        QTest::newRow("branch, pop-up, Yes") << "$\\Recipes" << "pop-up" << int(MsgButton::Yes)
+                                             << "Confirm Branch Delete" << branch.arg("Recipes") << QStringList{"$", "Notes"};
+        QTest::newRow("branch, key, No") << "$\\Recipes" << "key" << int(MsgButton::No) << "Confirm Branch Delete"
+                                         << branch.arg("Recipes") << all;
+        QTest::newRow("root, key") << "$" << "key" << 0 << "" << "" << all;
+    }
+    void deleteCommand()
+    {
+        QFETCH(QString, node);
+        QFETCH(QString, via);
+        QFETCH(int, answer);
+        QFETCH(QString, caption);
+        QFETCH(QString, question);
+        QFETCH(QStringList, after);
+        Window f;
+        f.open();
+        f.select(node);
+        f.dialogs.answers.enqueue(MsgButton(answer));
+        if (via == "key") {
+            f.w->tree()->setFocus();
+            QTest::keyClick(f.w->tree(), Qt::Key_Delete);
+        } else {
+            Q_EMIT (via == "menu" ? f.w->mnuTree : f.w->mnuPopUpTree)->aboutToShow();
+            (via == "menu" ? f.w->mnuDelete : f.w->Delete1)->trigger();
+        }
+        QCOMPARE(f.dialogs.texts(), question.isEmpty() ? QStringList() : QStringList{question});
+        if (!question.isEmpty()) {
+            QCOMPARE(f.dialogs.shown[0].caption, caption);
+            QCOMPARE(f.dialogs.shown[0].icon, MsgIcon::Question);
+            QCOMPARE(f.dialogs.shown[0].buttons, MsgButton::Yes | MsgButton::No);
+        }
+        QCOMPARE(f.treeNames(), after);
+        QCOMPARE(f.fileNames(), after);
+        const bool deleted = answer == int(MsgButton::Yes);
+        QCOMPARE(readFile(f.master()) == sampleDocument(), !deleted);
+        QCOMPARE(f.w->doc().documentChanged, deleted);
+        f.checkFollowsSelection();
+    }
+
+    // A drop through the explorer moves the selected node onto the node under
+    // the mouse, in the explorer and the master file alike, or says why not.
+    void drops_data()
+    {
+        QTest::addColumn<QString>("source");
+        QTest::addColumn<QString>("target");
+        QTest::addColumn<QString>("caption"); // empty: allowed
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QStringList>("after");
+        const QStringList all{"$", "Recipes", "Soup", "Bread", "Kitchen", "Notes"};
+        QTest::newRow("branch with its items") << "$\\Recipes" << "$\\Kitchen" << "" << ""
+                                               << QStringList{"$", "Kitchen", "Recipes", "Soup", "Bread", "Notes"};
+        QTest::newRow("item onto items") << "$\\Notes" << "$\\Recipes" << "" << ""
+                                         << QStringList{"$", "Recipes", "Notes", "Soup", "Bread", "Kitchen"};
+        QTest::newRow("item after the branches") << "$\\Recipes\\Soup" << "$" << "" << ""
+                                                 << QStringList{"$", "Recipes", "Bread", "Kitchen", "Soup", "Notes"};
+        QTest::newRow("the root") << "$" << "$\\Kitchen" << "Error Moving Root" << "Cannot move root." << all;
+        QTest::newRow("onto an item") << "$\\Recipes" << "$\\Notes" << "Error Moving Branch"
+            << "Cannot move Recipes: The destination node is an item; item cannot have children." << all;
+        QTest::newRow("onto its parent") << "$\\Recipes\\Soup" << "$\\Recipes" << "Error Moving Item"
+            << "Cannot move Soup: The destination item is the same as the source item." << all;
+    }
+    void drops()
+    {
+        QFETCH(QString, source);
+        QFETCH(QString, target);
+        QFETCH(QString, caption);
+        QFETCH(QString, text);
+        QFETCH(QStringList, after);
+        Window f;
+        f.open(kWithKitchen);
+        QTreeWidget *tree = f.w->tree();
+        tree->expandAll();
+        f.select(source);
+        for (QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop})
+            f.hover(tree->visualItemRect(testwin::node(tree, target)).center().y(), type);
+        QVERIFY(f.lastAccepted);
+        // Ending as a move would have the view remove the dragged rows once more.
+        QVERIFY(f.lastAction != Qt::MoveAction);
+        QCOMPARE(f.treeNames(), after);
+        QCOMPARE(f.fileNames(), after);
+        QCOMPARE(f.dialogs.texts(), text.isEmpty() ? QStringList() : QStringList{text});
+        if (!text.isEmpty()) {
+            QCOMPARE(f.dialogs.shown[0].caption, caption);
+            QCOMPARE(f.dialogs.shown[0].icon, MsgIcon::Error);
+            QCOMPARE(readFile(f.master()), kWithKitchen);
+        }
+        QCOMPARE(f.w->doc().documentChanged, text.isEmpty());
+        QCOMPARE(NodePath(tree->currentItem()).section('\\', -1), source.section('\\', -1));
+        f.checkFollowsSelection();
+        // The text stays with its item.
+        tree->setCurrentItem(tree->findItems(QStringLiteral("Soup"), Qt::MatchExactly | Qt::MatchRecursive)[0]);
+        QCOMPARE(f.w->editor()->toPlainText(), QStringLiteral("Onion soup"));
+    }
+
+    // --- Find in the item ------------------------------------------------------------
+
+    void findInItem_data()
+    {
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<bool>("matchCase");
+        QTest::addColumn<bool>("wholeWord");
+        QTest::addColumn<QList<int>>("found"); // per Find Next; -1: "Cannot find "
+        // In "The cat scattered the Cats.\nCat nap": "cat" 4, "scattered" 8,
+        // "the" 18, "Cats" 22, "Cat" 28.
+        QTest::newRow("a caret searches from the top") << 10 << 0 << "cat" << false << false << QList<int>{4};
+        QTest::newRow("Find Next walks on, no wrap") << 0 << 0 << "cat" << false << false << QList<int>{4, 9, 22, 28, -1};
+        QTest::newRow("match case") << 4 << 3 << "Cat" << true << false << QList<int>{22, 28};
+        QTest::newRow("whole word") << 4 << 3 << "cat" << false << true << QList<int>{28};
+        QTest::newRow("only before the selection") << 28 << 3 << "the" << false << false << QList<int>{-1};
+    }
+    void findInItem()
+    {
+        QFETCH(int, selStart);
+        QFETCH(int, selLength);
+        QFETCH(QString, text);
+        QFETCH(bool, matchCase);
+        QFETCH(bool, wholeWord);
+        QFETCH(QList<int>, found);
+        Window f;
+        f.open();
+        f.select("$\\Recipes");
+        QTest::keyClick(f.w, Qt::Key_F, Qt::ControlModifier); // only while an item is selected
+        QVERIFY(!f.w->FindDialog1);
+        f.select("$\\Notes");
+        f.type(QStringLiteral("The cat scattered the Cats.\nCat nap"));
+        f.w->editor()->setSelection(selStart, selLength);
+        QTest::keyClick(f.w, Qt::Key_F, Qt::ControlModifier);
+        TFindDialog *dialog = f.w->FindDialog1;
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->pos(), f.w->editor()->mapToGlobal(QPoint(0, f.w->ToolBar1->height())));
+        dialog->setFindText(text);
+        dialog->chkMatchCase->setChecked(matchCase);
+        dialog->chkWholeWord->setChecked(wholeWord);
+        int selected = selStart;
+        for (int at : found) {
+            f.dialogs.clear();
+            QTest::mouseClick(dialog->btnFindNext, Qt::LeftButton);
+            QCOMPARE(f.dialogs.texts(), at < 0 ? QStringList{"Cannot find " + text} : QStringList());
+            if (at < 0)
+                QVERIFY(f.dialogs.shown[0].caption == "Quivora" && f.dialogs.shown[0].icon == MsgIcon::Information);
+            selected = at < 0 ? selected : at;
+            QCOMPARE(f.w->editor()->selectionStart(), selected);
+        }
+        if (found[0] >= 0)
+            QTRY_VERIFY(f.w->editor()->hasFocus());
+    }
+
+    // --- Formatting and the clipboard commands ------------------------------------------
+
+    // The format commands change the selection only while an item's text has
+    // the focus, and are disabled otherwise.
+    void formatting_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<bool>("editorFocus");
+        QTest::addColumn<QString>("command"); // a key with Ctrl, or "colour"
+        const QString soup = QStringLiteral("$\\Recipes\\Soup");
+        for (const char *key : {"B", "I", "U", "colour", "E"})
+            QTest::addRow("%s", key) << soup << true << key;
+        QTest::newRow("Ctrl+B, the explorer focused") << soup << false << "B";
+        QTest::newRow("Ctrl+L, a branch") << "$\\Recipes" << false << "L";
+        QTest::newRow("colour, the root") << "$" << false << "colour";
+    }
+    void formatting()
+    {
+        QFETCH(QString, node);
+        QFETCH(bool, editorFocus);
+        QFETCH(QString, command);
+        Window f;
+        f.open();
+        f.select(node);
+        RichEdit *editor = f.w->editor();
+        QWidget *focus = editorFocus ? static_cast<QWidget *>(editor) : f.w->tree();
+        focus->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), focus);
+        if (editorFocus)
+            editor->setAlignment(Qt::AlignJustify);
+        editor->setSelection(0, 5); // "Onion"
+        QVERIFY(!editorFocus || !f.w->Alignments->checkedAction()); // justified marks none
+        QTextCursor rest(editor->document());
+        rest.setPosition(9);
+        const QTextCharFormat restFormat = rest.charFormat();
+        for (QAction *a : {f.w->Fonts, f.w->Bold, f.w->Italic, f.w->Underline, f.w->TextColour, f.w->AlignLeft,
+                           f.w->AlignCenter, f.w->AlignRight})
+            QVERIFY2(a->isEnabled() == editorFocus, qPrintable(a->objectName()));
+        f.w->doc().itemTextChanged = false;
+        QTimer confirm; // a colour dialog that opens is confirmed with red at once
+        connect(&confirm, &QTimer::timeout, [] {
+            if (auto *d = qobject_cast<QColorDialog *>(QApplication::activeModalWidget())) {
+                d->setCurrentColor(Qt::red);
+                d->accept();
+            }
+        });
+        confirm.start(10);
+        if (command == "colour")
+            f.w->TextColour->trigger();
+        else
+            QTest::keyClick(focus, Qt::Key(command[0].unicode()), Qt::ControlModifier);
+        const QTextCharFormat now = editor->currentCharFormat();
+        QCOMPARE(now.fontWeight() > QFont::Normal, editorFocus && command == "B");
+        QCOMPARE(now.fontItalic(), editorFocus && command == "I");
+        QCOMPARE(now.fontUnderline(), editorFocus && command == "U");
+        QCOMPARE(now.foreground().color() == QColor(Qt::red), editorFocus && command == "colour");
+        QCOMPARE(f.w->AlignCenter->isChecked(), editorFocus && command == "E");
+        QCOMPARE(rest.charFormat(), restFormat); // only the selection
+        QCOMPARE(f.w->doc().itemTextChanged, editorFocus);
+        f.select("$\\Notes");
+        QCOMPARE(readFile(f.master()) != sampleDocument(), editorFocus);
+    }
+
+    // Cut and copy need a selection in the focused edit control (the editor
+    // or the label editor), paste text on the clipboard.
+    void clipboardCommands()
+    {
+        Window f;
+        f.open();
+        f.select("$\\Recipes\\Soup");
+        QApplication::clipboard()->clear();
+        f.w->editor()->setFocus();
+        QTRY_VERIFY(f.w->editor()->hasFocus());
+        const auto on = [&f] {
+            return QList<bool>{f.w->EditCut1->isEnabled(), f.w->EditCopy1->isEnabled(), f.w->EditPaste1->isEnabled()};
+        };
+        QCOMPARE(on(), (QList<bool>{false, false, false}));
+        f.w->editor()->setSelection(0, 5);
+        QCOMPARE(on(), (QList<bool>{true, true, false}));
+        f.w->EditCut1->trigger();
+        QCOMPARE(f.w->editor()->toPlainText(), QStringLiteral(" soup"));
+        QCOMPARE(on(), (QList<bool>{false, false, true}));
+        f.pressF2On("$\\Notes"); // the label editor opens with the name selected
+        QTRY_VERIFY(labelEditor(f.w) && labelEditor(f.w)->hasFocus());
+        QCOMPARE(on(), (QList<bool>{true, true, true}));
+        f.w->EditPaste1->trigger();
+        QCOMPARE(labelEditor(f.w)->text(), QStringLiteral("Onion"));
+        QCOMPARE(on(), (QList<bool>{false, false, true}));
     }
 };
 

@@ -350,33 +350,6 @@ private Q_SLOTS:
         QCOMPARE(ReadRecentFiles().first(), f.docPath("doc.qvr"));
         QCOMPARE(w->mnuMRU[1]->data().toString(), f.docPath("gone.qvr"));
     }
-
-    void fileMenu()
-    {
-        Fixture f;
-        TfrmTree *w = f.start();
-        struct Row { QAction *action; const char *caption, *tip, *status; QKeySequence key; };
-        const Row rows[] = {
-            {w->FileNew1, "&New", "New", "Create a new file", QKeySequence(Qt::CTRL | Qt::Key_N)},
-            {w->FileOpen1, "&Open", "Open", "Open a file", QKeySequence(Qt::CTRL | Qt::Key_O)},
-            {w->FileSave1, "&Save", "Save", "Save current file", QKeySequence(Qt::CTRL | Qt::Key_S)},
-            {w->FileSaveAs1, "Save &As...", "Save As", "Save current file with different name", {}},
-            {w->FileExit1, "E&xit", "Exit", "Exit application", {}},
-            {w->HelpAbout1, "&About...", "About", "Displays program information, version number, and copyright", {}},
-        };
-        for (const Row &r : rows) {
-            QCOMPARE(r.action->text(), QString::fromLatin1(r.caption));
-            QCOMPARE(r.action->toolTip(), QString::fromLatin1(r.tip));
-            QCOMPARE(r.action->statusTip(), QString::fromLatin1(r.status));
-            QCOMPARE(r.action->shortcut(), r.key);
-        }
-        QCOMPARE(w->File1->title(), QStringLiteral("&File"));
-        QCOMPARE(w->File1->statusTip(), QStringLiteral("File related commands"));
-        QStringList entries;
-        for (QAction *a : w->Help1->actions())
-            entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(entries, (QStringList{"How to &use Quivora", "-", "&About..."}));
-    }
 };
 
 QTEST_MAIN(TestFileCommands)

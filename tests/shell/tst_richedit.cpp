@@ -178,49 +178,6 @@ private Q_SLOTS:
         other.setSelection(8, 0);
         QCOMPARE(other.paragraphAlignment(), alignment);
     }
-
-    void find_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<bool>("matchCase");
-        QTest::addColumn<bool>("wholeWord");
-        QTest::addColumn<int>("expected");
-        // In "The cat scattered the Cats.\nCat nap": "cat" 4, "scattered" 8,
-        // "the" 18, "Cats" 22, "Cat" 28, "nap" 32.
-        QTest::newRow("first match") << "cat" << 0 << -1 << false << false << 4;
-        QTest::newRow("inside a word") << "cat" << 5 << -1 << false << false << 9;
-        QTest::newRow("match case") << "Cat" << 5 << -1 << true << false << 22;
-        QTest::newRow("whole word") << "cat" << 5 << -1 << false << true << 28;
-        QTest::newRow("range too short") << "the" << 10 << 10 << false << false << -1;
-        QTest::newRow("range just enough") << "the" << 10 << 11 << false << false << 18;
-        QTest::newRow("start past end") << "cat" << 1000 << -1 << false << false << -1;
-        QTest::newRow("second paragraph") << "nap" << 0 << -1 << false << false << 32;
-    }
-    void find()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(bool, matchCase);
-        QFETCH(bool, wholeWord);
-        QFETCH(int, expected);
-        m_edit->setPlainText(QStringLiteral("The cat scattered the Cats.\nCat nap"));
-        QCOMPARE(m_edit->find(text, start, length, matchCase, wholeWord), expected);
-    }
-
-    void selectionAndLength()
-    {
-        m_edit->setPlainText(QStringLiteral("ab\ncd"));
-        QCOMPARE(m_edit->textLength(), 5);
-        m_edit->setSelection(1, 3);
-        QCOMPARE(m_edit->selectionStart(), 1);
-        QCOMPARE(m_edit->selectionLength(), 3);
-        QCOMPARE(m_edit->textCursor().selectedText(), QStringLiteral("b\u2029c"));
-        m_edit->setSelection(4, 100);
-        QCOMPARE(m_edit->selectionLength(), 1);
-    }
 };
 
 QTEST_MAIN(TestRichEdit)
