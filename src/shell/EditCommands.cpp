@@ -146,7 +146,12 @@ void TfrmTree::CreateEditPopup()
     format->addActions(mnuFormat->actions());
     txtEdit->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(txtEdit, &QWidget::customContextMenuRequested, this,
-            [this](const QPoint &pos) { mnuPopUpEdit->popup(txtEdit->viewport()->mapToGlobal(pos)); });
+            [this](const QPoint &pos) {
+                // Its format entries act on the editor: it has the focus while the menu is open.
+                activateWindow();
+                txtEdit->setFocus(Qt::MouseFocusReason);
+                mnuPopUpEdit->popup(txtEdit->viewport()->mapToGlobal(pos));
+            });
 }
 
 void TfrmTree::AddEditAndFormatButtons()
