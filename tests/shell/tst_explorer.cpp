@@ -718,6 +718,8 @@ private Q_SLOTS:
         f.w->EditPaste1->trigger();
         QCOMPARE(labelEditor(f.w)->text(), QStringLiteral("Onion"));
         QCOMPARE(on(), (QList<bool>{false, false, true}));
+        f.w->mnuCollapse->trigger(); // ends the rename without taking the typed name
+        QVERIFY(!labelEditor(f.w) && paths(f.w->tree()).contains("$\\Notes") && f.dialogs.shown.isEmpty());
     }
 };
 
