@@ -123,10 +123,3 @@ bool TfrmTree::eventFilter(QObject *watched, QEvent *event)
     }
     return QMainWindow::eventFilter(watched, event);
 }
-
-void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
-{
-    // Moving a node by drag and drop comes with the tree-editing commands;
-    // until then a drop changes nothing.
-    Q_UNUSED(target);
-}

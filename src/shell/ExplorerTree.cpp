@@ -103,6 +103,12 @@ bool ExplorerTree::finishRename()
     return true;
 }
 
+void ExplorerTree::cancelRename()
+{
+    if (QWidget *box = m_renameBox; box && box->isVisible())
+        closeEditor(box, QAbstractItemDelegate::RevertModelCache);
+}
+
 bool ExplorerTree::edit(const QModelIndex &index, EditTrigger trigger, QEvent *event)
 {
     if (trigger == QAbstractItemView::NoEditTriggers || trigger == QAbstractItemView::CurrentChanged)
@@ -174,7 +180,8 @@ void ExplorerTree::dropEvent(QDropEvent *event)
         event->ignore();
         return;
     }
-    // The view's own drop would move the item; the window moves it instead.
+    // The window moves the node. The drag must not end as a move, or the
+    // view would remove the dragged rows once more when it returns.
     event->setDropAction(Qt::CopyAction);
     event->accept();
     if (QTreeWidgetItem *target = itemAt(event->position().toPoint()))

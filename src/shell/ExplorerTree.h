@@ -9,7 +9,7 @@ class QTimer;
 // The explorer: a tree view that renames nodes in place only when the window
 // allows it, hands the Delete key to the window, and accepts drags only from
 // itself, scrolling while a drag hovers near its top or bottom edge. It moves
-// nothing by itself: the window decides what a drop does.
+// nothing by itself: the window moves the node on a drop.
 class ExplorerTree : public QTreeWidget
 {
     Q_OBJECT
@@ -31,6 +31,8 @@ public:
     // Ends an open in-place edit the way Enter does. False when the typed
     // name was refused: the edit stays open for the user to correct.
     bool finishRename();
+    // Ends an open in-place edit without taking the typed text.
+    void cancelRename();
 
     // 0: near the top edge, 1: near the bottom edge, 2: elsewhere.
     int scrollZone() const { return m_scrollZone; }

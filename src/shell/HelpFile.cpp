@@ -25,10 +25,13 @@ const char *const kGuide[] = {
     R"(\b Tree\b0  menu or from the pop-up menu of the \b Explorer\b0 .)",
     R"(\par A branch added while a branch is selected becomes a child of that branch.)",
     R"(\par Adding an item works the same way, with Add Item. No branch can be added under an item.)",
-    R"(\par Move Up and Move Down in the pop-up menu move a node within its parent. )"
-    R"(Dragging a node with the mouse moves it to another parent.)",
+    R"(\par Move Up and Move Down in the \b Tree\b0  menu or the pop-up menu move a node within its parent; )"
+    R"(branches always stay before items. Dragging a node with the mouse onto a branch or the root moves it there, )"
+    R"(with everything below it. A right click on a node selects it and opens the pop-up menu.)",
     R"(\par \plain\f2\fs20 The \b Editor\b0  is used like any other text editor: copy, paste and delete text, )"
-    R"(and choose its font, colour and paragraph alignment.)",
+    R"(and choose its font, colour and paragraph alignment. Ctrl+B, Ctrl+I and Ctrl+U make the selected text bold, )"
+    R"(italic or underlined; a right click in the \b Editor\b0  opens the Edit and Format commands. )"
+    R"(Ctrl+F finds text in the selected item.)",
     R"(\par The \b Editor\b0  is enabled only while an item is selected, since a branch holds no text.)",
     R"(\par \plain\f4\fs20 The splitter between the two panels changes their widths.)",
     R"(\par })",

@@ -40,8 +40,7 @@ void TfrmTree::CreateActions()
         connect(mnuMRU[i], &QAction::triggered, this, [this, i] { mnuMRUClick(i); });
     }
 
-    // Item commands whose work comes with printing and finding; they follow
-    // the selection already.
+    // Item commands: they follow the selection.
     PrintItem1 = MakeAction(this, "PrintItem1", QStringLiteral("Print Item ..."),
                             QStringLiteral("Print|Print current item"),
                             QKeySequence(Qt::CTRL | Qt::Key_P));
@@ -54,6 +53,12 @@ void TfrmTree::CreateActions()
     FindInItem1->setIcon(MakeToolIcon(ToolIcon::Find));
     for (QAction *a : {PrintItem1, PrintPreview1, FindInItem1})
         a->setEnabled(false);
+    connect(FindInItem1, &QAction::triggered, this, &TfrmTree::FindInItem1Execute);
+
+    Options = MakeAction(this, "Options", QStringLiteral("Options"), QStringLiteral("Options|View options"));
+    Options->setIcon(MakeToolIcon(ToolIcon::Options));
+    connect(Options, &QAction::triggered, this, &TfrmTree::OptionsExecute);
+    mnuOptions = Options;
 
     mnuHelpHow = new QAction(QStringLiteral("How to &use ") + ProductName(), this);
     mnuHelpHow->setObjectName(QStringLiteral("mnuHelpHow"));
@@ -98,6 +103,7 @@ void TfrmTree::CreateMenus()
     CreateEditAndFormatMenus();
     Tools1 = bar->addMenu(QStringLiteral("Too&ls"));
     Tools1->setObjectName(QStringLiteral("Tools1"));
+    Tools1->addAction(mnuOptions);
 
     Help1 = bar->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));
@@ -130,4 +136,6 @@ void TfrmTree::CreateToolBar()
     AddEditAndFormatButtons();
     ToolBar1->addSeparator();
     ToolBar1->addAction(FindInItem1);
+    ToolBar1->addSeparator();
+    ToolBar1->addAction(Options);
 }

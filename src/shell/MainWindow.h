@@ -7,6 +7,7 @@
 #include <memory>
 
 class QAction;
+class QActionGroup;
 class QLabel;
 class QMenu;
 class QProgressBar;
@@ -19,6 +20,7 @@ class Dialogs;
 class RichEdit;
 class THelp;
 class TAboutBox;
+class TFindDialog;
 class TPreviewPrinter;
 
 // How the main window is started: by the program entry with the real
@@ -82,13 +84,38 @@ public:
     void txtEditChange();
     void txtEditExit();
 
-    // Tree commands.
+    // Tree commands. The two Update routines store the editor's text, then
+    // enable the Tree menu's / the explorer pop-up's entries for the selection.
+    void UpdateTreeMenu();
+    void UpdateTreePopup();
     void mnuAddBranchClick();
     void mnuAddItemClick();
+    void mnuMoveUpClick();
+    void mnuMoveDownClick();
     void Delete2Execute();
     void mnuRenameClick();
     void mnuExpandClick();
     void mnuCollapseClick();
+    void ExpandAllBranches1Click();
+    void CollapseAllBranches1Click();
+    // Selects the node under a right click, then opens the explorer's pop-up.
+    void ShowTreePopup(const QPoint &pos);
+
+    // Edit and Format commands; the Update routines enable them for the
+    // focused control (cut, copy, paste) or while an item's text has the
+    // focus (fonts, alignment, bold, italic, underline, colour).
+    void EditUpdate();
+    void FontsExecute();
+    void FontsUpdate();
+    void AlignLeftUpdate();
+    void TextColourExecute();
+
+    // Find in the current item.
+    void FindInItem1Execute();
+    void FindDialog1Find();
+
+    // Tools.
+    void OptionsExecute();
 
     // Print commands (PrintCommands.cpp).
     bool PrinterInstalled();
@@ -136,7 +163,11 @@ private:
     void ConnectExplorerAndEditor();
     void tvwTreeDragDrop(QTreeWidgetItem *target);
     void CreateTreeMenu();
+    void CreateTreePopup();
+    // Ends an open rename without taking its typed text.
+    void DiscardRename();
     void CreateEditAndFormatMenus();
+    void CreateEditPopup();
     void AddEditAndFormatButtons();
     void mnuHelpHowClick();
     void HelpAbout1Execute();
@@ -173,6 +204,9 @@ public:
     QMenu *mnuFormat = nullptr;
     QMenu *Tools1 = nullptr;
     QMenu *Help1 = nullptr;
+    QMenu *mnuPopUpTree = nullptr;
+    QMenu *mnuPopUpEdit = nullptr;
+    TFindDialog *FindDialog1 = nullptr;
 
     QAction *FileNew1 = nullptr;
     QAction *FileOpen1 = nullptr;
@@ -189,10 +223,21 @@ public:
     QAction *FindInItem1 = nullptr;
     QAction *mnuAddBranch = nullptr;
     QAction *mnuAddItem = nullptr;
-    QAction *Delete2 = nullptr;
+    QAction *mnuMoveUp = nullptr;
+    QAction *mnuMoveDown = nullptr;
+    QAction *Delete2 = nullptr; // the command itself, reached by mnuDelete, Delete1 and the Delete key
+    QAction *mnuDelete = nullptr;
     QAction *mnuRename = nullptr;
     QAction *mnuExpand = nullptr;
     QAction *mnuCollapse = nullptr;
+    QAction *AddBranch1 = nullptr;
+    QAction *AddItem1 = nullptr;
+    QAction *MoveUp1 = nullptr;
+    QAction *MoveDown1 = nullptr;
+    QAction *Delete1 = nullptr;
+    QAction *Rename1 = nullptr;
+    QAction *ExpandAllBranches1 = nullptr;
+    QAction *CollapseAllBranches1 = nullptr;
     QAction *EditCut1 = nullptr;
     QAction *EditCopy1 = nullptr;
     QAction *EditPaste1 = nullptr;
@@ -200,6 +245,13 @@ public:
     QAction *AlignLeft = nullptr;
     QAction *AlignCenter = nullptr;
     QAction *AlignRight = nullptr;
+    QActionGroup *Alignments = nullptr;
+    QAction *Bold = nullptr;
+    QAction *Italic = nullptr;
+    QAction *Underline = nullptr;
+    QAction *TextColour = nullptr;
+    QAction *Options = nullptr;
+    QAction *mnuOptions = nullptr; // the Tools menu's entry: the Options action itself
     QAction *mnuHelpHow = nullptr;
     QAction *HelpAbout1 = nullptr;
 };

@@ -16,6 +16,18 @@ void drawAlign(QPainter &p, int mode)
     }
 }
 
+void drawLetter(QPainter &p, const QString &letter, bool bold, bool italic, bool underline)
+{
+    QFont f(QStringLiteral("Serif"));
+    f.setPixelSize(13);
+    f.setBold(bold);
+    f.setItalic(italic);
+    p.setFont(f);
+    p.drawText(QRect(0, -1, 16, 15), Qt::AlignCenter, letter);
+    if (underline)
+        p.drawLine(QPointF(3.5, 14.5), QPointF(12.5, 14.5));
+}
+
 void drawPage(QPainter &p, const QRect &r)
 {
     p.setBrush(Qt::white);
@@ -60,6 +72,13 @@ QIcon MakeToolIcon(ToolIcon kind)
         p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("A"));
         break;
     }
+    case ToolIcon::Bold: drawLetter(p, QStringLiteral("B"), true, false, false); break;
+    case ToolIcon::Italic: drawLetter(p, QStringLiteral("I"), false, true, false); break;
+    case ToolIcon::Underline: drawLetter(p, QStringLiteral("U"), false, false, true); break;
+    case ToolIcon::TextColour:
+        drawLetter(p, QStringLiteral("A"), false, false, false);
+        p.fillRect(QRectF(2, 13, 12, 3), QColor(210, 30, 30));
+        break;
     case ToolIcon::AlignLeft: drawAlign(p, 0); break;
     case ToolIcon::AlignCenter: drawAlign(p, 1); break;
     case ToolIcon::AlignRight: drawAlign(p, 2); break;
@@ -78,6 +97,19 @@ QIcon MakeToolIcon(ToolIcon kind)
         p.drawEllipse(QPointF(6.5, 6.5), 4.5, 4.5);
         p.setPen(QPen(QColor(40, 40, 40), 2.2));
         p.drawLine(QPointF(10, 10), QPointF(15, 15));
+        break;
+    case ToolIcon::Options:
+        // A cog: eight teeth around a ring.
+        p.setPen(QPen(QColor(40, 40, 40), 2.4));
+        for (int i = 0; i < 8; ++i) {
+            p.save();
+            p.translate(8, 8);
+            p.rotate(i * 45);
+            p.drawLine(QPointF(0, 4.5), QPointF(0, 7.5));
+            p.restore();
+        }
+        p.setPen(QPen(QColor(40, 40, 40), 1.6));
+        p.drawEllipse(QPointF(8, 8), 4, 4);
         break;
     }
     return QIcon(pm);

@@ -2,7 +2,10 @@
 #include <QIcon>
 
 // Small tool-bar pictures drawn in code, so the program needs no icon theme.
-enum class ToolIcon { Cut, Copy, Paste, Font, AlignLeft, AlignCenter, AlignRight, Print, Preview, Find };
+enum class ToolIcon {
+    Cut, Copy, Paste, Font, Bold, Italic, Underline, TextColour,
+    AlignLeft, AlignCenter, AlignRight, Print, Preview, Find, Options
+};
 QIcon MakeToolIcon(ToolIcon kind);
 // The program's own picture: a notebook whose page holds a small tree.
 QIcon MakeAppIcon();

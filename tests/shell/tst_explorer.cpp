@@ -6,20 +6,25 @@
 
 #include "settings/Registry.h"
 #include "shell/ExplorerTree.h"
+#include "shell/FindDialog.h"
 #include "store/NodeOps.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QApplication>
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
 #include <QDragMoveEvent>
-#include <QFontDialog>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMenu>
 #include <QMessageBox>
 #include <QMimeData>
+#include <QPushButton>
 #include <QScrollBar>
-#include <QSignalSpy>
 #include <QTimer>
+#include <QToolBar>
 
 using namespace testwin;
 
@@ -50,6 +55,8 @@ const QByteArray kSoupBlock =
 // Stands in for the master file on disk: when it is still there afterwards,
 // nothing was written.
 const QByteArray kUntouched = "untouched by the test step";
+const QByteArray kWithKitchen = replaced(sampleDocument(), "3000003 1000000 Notes",
+                                         "2000002 1000000 Kitchen\r\n3000003 1000000 Notes");
 const QStringList kAllPaths{"$", "$\\Recipes", "$\\Recipes\\Soup", "$\\Recipes\\Bread", "$\\Notes"};
 
 // Refusals in real message boxes, which take the focus from the label editor.
@@ -71,11 +78,12 @@ struct Window : Fixture
 {
     TfrmTree *w = nullptr;
     bool lastAccepted = false;
+    Qt::DropAction lastAction = Qt::IgnoreAction;
 
     // The sample document opened from the command line, in an active window.
-    void open()
+    void open(const QByteArray &document = sampleDocument())
     {
-        writeFile(docPath("doc.qvr"), sampleDocument());
+        writeFile(docPath("doc.qvr"), document);
         w = start({docPath("doc.qvr")});
         dialogs.clear();
         ExplorerTree *tree = explorer(w);
@@ -119,6 +127,25 @@ struct Window : Fixture
             event = std::make_unique<QDragMoveEvent>(at, actions, &data, Qt::LeftButton, Qt::NoModifier);
         QApplication::sendEvent(tree->viewport(), event.get());
         lastAccepted = event->isAccepted();
+        lastAction = event->dropAction();
+    }
+
+    // The names of the master file's node lines, in their order.
+    QStringList fileNames() const
+    {
+        const QByteArray bytes = readFile(master());
+        const qsizetype from = bytes.indexOf("Tree\r\n") + 6, to = bytes.indexOf("\r\nEnd\r\n", from);
+        QStringList names;
+        for (const QByteArray &line : bytes.mid(from, to - from).split('\n'))
+            names << QString::fromLatin1(line.trimmed().mid(16));
+        return names;
+    }
+    QStringList treeNames() const
+    {
+        QStringList names;
+        for (const QString &p : paths(w->tree()))
+            names << p.section(QLatin1Char('\\'), -1);
+        return names;
     }
 };
 
@@ -259,130 +286,6 @@ private Q_SLOTS:
             QVERIFY(!labelEditor(f.w));
     }
 
-    // --- The Delete key --------------------------------------------------------
-
-    void deleteKey_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("answer");
-        QTest::addColumn<QString>("question");
-        QTest::addColumn<QStringList>("paths");
-        QTest::newRow("item, Yes") << "$\\Recipes\\Soup" << int(MsgButton::Yes)
-                                   << "Are you sure you want to remove the item 'Soup'?"
-                                   << QStringList{"$", "$\\Recipes", "$\\Recipes\\Bread", "$\\Notes"};
-        QTest::newRow("branch, No") << "$\\Recipes" << int(MsgButton::No)
-                                    << "Are you sure you want to remove the branch 'Recipes' and all its contents?"
-                                    << kAllPaths;
-        QTest::newRow("root") << "$" << 0 << "" << kAllPaths;
-    }
-    void deleteKey()
-    {
-        QFETCH(QString, node);
-        QFETCH(int, answer);
-        QFETCH(QString, question);
-        QFETCH(QStringList, paths);
-        Window f;
-        f.open();
-        f.select(node);
-        f.dialogs.answers.enqueue(MsgButton(answer));
-        f.w->tree()->setFocus();
-        QTest::keyClick(f.w->tree(), Qt::Key_Delete);
-
-        QCOMPARE(f.dialogs.texts(), question.isEmpty() ? QStringList() : QStringList{question});
-        QCOMPARE(testwin::paths(f.w->tree()), paths);
-        QCOMPARE(readFile(f.master()) == sampleDocument(), answer != int(MsgButton::Yes));
-        // Set whether confirmed or not: closing will ask to save.
-        QCOMPARE(f.w->doc().documentChanged, !question.isEmpty());
-        f.checkFollowsSelection();
-    }
-
-    void deleteKeyInsideTheLabelEditorEditsTheLabel()
-    {
-        Window f;
-        f.open();
-        f.pressF2On("$\\Notes");
-        labelEditor(f.w)->setCursorPosition(0);
-        QTest::keyClick(labelEditor(f.w), Qt::Key_Delete);
-        QCOMPARE(labelEditor(f.w)->text(), QStringLiteral("otes"));
-        QVERIFY(f.dialogs.shown.isEmpty());
-    }
-
-    // --- The editor and the item commands follow the selection -----------------
-
-    void editorFollowsSelection_data()
-    {
-        QTest::addColumn<QString>("node"); // empty: nothing selected
-        QTest::addColumn<bool>("item");
-        QTest::addColumn<QString>("text");
-        QTest::newRow("root") << "$" << false << "";
-        QTest::newRow("branch") << "$\\Recipes" << false << "";
-        QTest::newRow("item with text") << "$\\Recipes\\Soup" << true << "Onion soup";
-        QTest::newRow("item without text") << "$\\Notes" << true << "";
-        QTest::newRow("nothing") << "" << false << "";
-    }
-    void editorFollowsSelection()
-    {
-        QFETCH(QString, node);
-        QFETCH(bool, item);
-        QFETCH(QString, text);
-        Window f;
-        f.open();
-        // Start from the opposite state each time.
-        f.select(item ? "$\\Recipes" : "$\\Recipes\\Soup");
-        if (node.isEmpty())
-            f.w->tree()->setCurrentItem(nullptr);
-        else
-            f.select(node);
-        f.checkFollowsSelection();
-        QCOMPARE(f.w->editor()->toPlainText(), text);
-        // Loading is no change of the user's.
-        QVERIFY(!f.w->doc().itemTextChanged);
-        QVERIFY(!f.w->doc().documentChanged);
-        QCOMPARE(readFile(f.master()), sampleDocument());
-    }
-
-    // With the root or a branch selected the editor is empty and disabled:
-    // formatting it must not count as a change to the item selected next.
-    void formattingWithNoItem_data()
-    {
-        QTest::addColumn<QString>("node");
-        QTest::addColumn<int>("key"); // with Ctrl; 0: the Fonts command
-        QTest::newRow("Ctrl+L, root") << "$" << int(Qt::Key_L);
-        QTest::newRow("Ctrl+E, branch") << "$\\Recipes" << int(Qt::Key_E);
-        QTest::newRow("Ctrl+R, root") << "$" << int(Qt::Key_R);
-        QTest::newRow("Fonts, branch") << "$\\Recipes" << 0;
-    }
-    void formattingWithNoItem()
-    {
-        QFETCH(QString, node);
-        QFETCH(int, key);
-        Window f;
-        f.open();
-        f.select(node);
-        f.w->tree()->setFocus();
-        // A font dialog that opens is confirmed with another font at once.
-        bool dialogShown = false;
-        QTimer confirm;
-        connect(&confirm, &QTimer::timeout, [&dialogShown] {
-            if (auto *d = qobject_cast<QFontDialog *>(QApplication::activeModalWidget())) {
-                dialogShown = true;
-                d->setCurrentFont(QFont(QStringLiteral("Courier"), 20, QFont::Bold));
-                d->accept();
-            }
-        });
-        confirm.start(10);
-        if (key)
-            QTest::keyClick(f.w->tree(), Qt::Key(key), Qt::ControlModifier);
-        else
-            f.w->Fonts->trigger();
-        QVERIFY(!dialogShown);
-        QVERIFY(!f.w->doc().itemTextChanged);
-        f.select("$\\Recipes\\Soup");
-        f.select("$\\Notes");
-        QCOMPARE(readFile(f.master()), sampleDocument());
-        QVERIFY(!f.w->doc().documentChanged);
-    }
-
     // --- Store points ------------------------------------------------------------
 
     // Typed text is stored when a menu other than Tools opens and when the
@@ -391,7 +294,7 @@ private Q_SLOTS:
     {
         QTest::addColumn<QString>("cause");
         QTest::addColumn<bool>("stores");
-        for (const char *menu : {"mnuTree", "Edit1", "mnuFormat", "Help1"})
+        for (const char *menu : {"File1", "mnuTree", "mnuPopUpTree", "Edit1", "mnuFormat", "Help1"})
             QTest::addRow("%s opens", menu) << menu << true;
         QTest::newRow("Tools1 opens") << "Tools1" << false;
         QTest::newRow("focus to the explorer") << "explorer" << true;
@@ -447,10 +350,12 @@ private Q_SLOTS:
         f.type(QStringLiteral(" and bread"));
         QFile::remove(f.master());
         QVERIFY(QDir().mkdir(f.master())); // a rename cannot replace a folder
-        f.select("$\\Notes");
+        f.select("$\\Recipes");
+        f.w->mnuAddItem->trigger(); // adding would clear the editor: it waits too
         QTRY_COMPARE(f.w->tree()->currentItem(), soup);
         QTest::qWait(20);
-        QCOMPARE(f.dialogs.shown.size(), 1);
+        QCOMPARE(paths(f.w->tree()), kAllPaths);
+        QCOMPARE(f.dialogs.shown.size(), 2);
         QVERIFY(f.dialogs.shown[0].text.startsWith(QStringLiteral("The item's text cannot be written to the file ")
                                                    + f.master() + " ("));
         QCOMPARE(f.w->editor()->toPlainText(), QStringLiteral("Onion soup and bread"));
@@ -513,7 +418,6 @@ private Q_SLOTS:
         QTRY_VERIFY(bar->maximum() > 5 * bar->singleStep());
         bar->setValue(3 * bar->singleStep());
         const int height = tree->viewport()->height();
-        QSignalSpy dropped(tree, &ExplorerTree::nodeDropped);
         QObject *editor = f.w->editor();
         if (source == "editor")
             tree->dragSource = [editor](const QDropEvent *) -> const QObject * { return editor; };
@@ -528,7 +432,6 @@ private Q_SLOTS:
         if (zone != 2)
             QTRY_COMPARE(bar->value(), (zone == 0 ? 2 : 4) * bar->singleStep());
 
-        QTreeWidgetItem *target = tree->itemAt(tree->viewport()->width() / 2, height / 2);
         if (end == "middle") {
             f.hover(height / 2, QEvent::DragMove);
         } else if (end == "leave") {
@@ -546,53 +449,277 @@ private Q_SLOTS:
             QCOMPARE(f.lastAccepted, source.isEmpty());
         }
         QVERIFY(!f.w->Timer1->isActive());
-        // The window decides what a drop does: the view itself moved and copied nothing.
-        QCOMPARE(dropped.count(), end == "drop" && source.isEmpty() ? 1 : 0);
-        if (!dropped.isEmpty())
-            QCOMPARE(dropped[0][0].value<QTreeWidgetItem *>(), target);
+        // Filler nodes have no key: whatever moves was refused.
         QCOMPARE(paths(tree).mid(0, 5), kAllPaths);
         QCOMPARE(readFile(f.master()), sampleDocument());
     }
 
-    // --- The Tree menu -------------------------------------------------------------
+    // --- Tree commands: the Tree menu, the explorer's pop-up, the Delete key, drops -----
 
-    // The Tree menu's entries follow the selected node; adding puts the new
-    // node there with its label open for the name.
-    void treeMenu_data()
+    // The menus enable their entries for the selected node (a right click
+    // selects it first); each command then changes explorer and master file
+    // alike, or asks and says why not, and changes nothing.
+    void treeCommands_data()
     {
-        QTest::addColumn<QString>("node");
+        QTest::addColumn<QString>("node"); // empty: nothing selected
+        QTest::addColumn<QString>("menu"); // the menu opened first; empty: none
         QTest::addColumn<QStringList>("enabled");
-        QTest::addColumn<QString>("added"); // by Add Item, else Add Branch; empty: nothing
+        QTest::addColumn<QString>("command"); // an entry, "Delete key", or "drop on" a node
+        QTest::addColumn<int>("answer");
+        QTest::addColumn<QStringList>("shown"); // "caption: text"
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("selected");
         const QStringList always{"&Expand All Branches", "Co&llapse All Branches"};
-        QTest::newRow("root") << "$" << QStringList{"Add &Branch", "Add &Item"} + always << "$\\New Item";
-        QTest::newRow("branch") << "$\\Recipes"
-                                << QStringList{"Add &Branch", "Add &Item", "&Delete Branch", "&Rename"} + always
-                                << "$\\Recipes\\New Branch";
-        QTest::newRow("item") << "$\\Notes"
-                              << QStringList{"&Delete Item", "&Rename", "Print Pre&view", "Print Item ..."} + always
-                              << "";
+        const QStringList adds{"Add &Branch", "Add &Item"};
+        const QStringList item{"&Delete Item", "&Rename"};
+        const QStringList all{"$", "Recipes", "Soup", "Bread", "Kitchen", "Notes"};
+        const QStringList swapped{"$", "Recipes", "Bread", "Soup", "Kitchen", "Notes"};
+        const QString branchQ = "Confirm Branch Delete: Are you sure you want to remove the branch 'Recipes' and all its contents?";
+        const QString cannot = QStringLiteral("Cannot move %1: The destination %2.");
+        QTest::newRow("nothing") << "" << "mnuTree" << always << "mnuCollapse" << 0 << QStringList() << all << "$";
+        QTest::newRow("root, pop-up") << "$" << "mnuPopUpTree" << adds + always << "AddItem1" << 0 << QStringList()
+                                      << all + QStringList{"New Item"} << "New Item";
+        QTest::newRow("first branch") << "$\\Recipes" << "mnuTree"
+            << adds + QStringList{"Move D&own", "&Delete Branch", "&Rename"} + always << "mnuAddBranch" << 0 << QStringList()
+            << QStringList{"$", "Recipes", "New Branch", "Soup", "Bread", "Kitchen", "Notes"} << "New Branch";
+        QTest::newRow("last branch before an item, pop-up") << "$\\Kitchen" << "mnuPopUpTree"
+            << adds + QStringList{"Move &Up", "&Delete Branch", "&Rename"} + always << "MoveUp1" << 0 << QStringList()
+            << QStringList{"$", "Kitchen", "Recipes", "Soup", "Bread", "Notes"} << "Kitchen";
+        QTest::newRow("first item") << "$\\Recipes\\Soup" << "mnuTree"
+            << QStringList{"Move D&own"} + item + QStringList{"Print Pre&view", "Print Item ..."} + always
+            << "mnuMoveDown" << 0 << QStringList() << swapped << "Soup";
+        QTest::newRow("last item, pop-up") << "$\\Recipes\\Bread" << "mnuPopUpTree"
+            << QStringList{"Move &Up"} + item + QStringList{"Print Item ..."} + always << "MoveUp1" << 0 << QStringList()
+            << swapped << "Bread";
+        QTest::newRow("first item after a branch, pop-up") << "$\\Notes" << "mnuPopUpTree"
+            << item + QStringList{"Print Item ..."} + always << "CollapseAllBranches1" << 0 << QStringList() << all << "$";
+        QTest::newRow("delete an item, Yes") << "$\\Recipes\\Soup" << "mnuTree" << QStringList() << "mnuDelete"
+            << int(MsgButton::Yes) << QStringList{"Confirm Item Delete: Are you sure you want to remove the item 'Soup'?"}
+            << QStringList{"$", "Recipes", "Bread", "Kitchen", "Notes"} << "Bread";
+        QTest::newRow("delete a branch, pop-up, No") << "$\\Recipes" << "mnuPopUpTree" << QStringList() << "Delete1"
+            << int(MsgButton::No) << QStringList{branchQ} << all << "Recipes";
+        QTest::newRow("Delete key, branch, Yes") << "$\\Recipes" << "" << QStringList() << "Delete key"
+            << int(MsgButton::Yes) << QStringList{branchQ} << QStringList{"$", "Kitchen", "Notes"} << "Kitchen";
+        QTest::newRow("Delete key, root") << "$" << "" << QStringList() << "Delete key" << 0 << QStringList() << all << "$";
+        QTest::newRow("drop a branch with its items") << "$\\Recipes" << "" << QStringList() << "drop on $\\Kitchen" << 0
+            << QStringList() << QStringList{"$", "Kitchen", "Recipes", "Soup", "Bread", "Notes"} << "Recipes";
+        QTest::newRow("drop an item onto items") << "$\\Notes" << "" << QStringList() << "drop on $\\Recipes" << 0
+            << QStringList() << QStringList{"$", "Recipes", "Notes", "Soup", "Bread", "Kitchen"} << "Notes";
+        QTest::newRow("drop an item after the branches") << "$\\Recipes\\Soup" << "" << QStringList() << "drop on $" << 0
+            << QStringList() << QStringList{"$", "Recipes", "Bread", "Kitchen", "Soup", "Notes"} << "Soup";
+        QTest::newRow("drop the root") << "$" << "" << QStringList() << "drop on $\\Kitchen" << 0
+            << QStringList{"Error Moving Root: Cannot move root."} << all << "$";
+        QTest::newRow("drop onto an item") << "$\\Recipes" << "" << QStringList() << "drop on $\\Notes" << 0
+            << QStringList{"Error Moving Branch: " + cannot.arg("Recipes", "node is an item; item cannot have children")}
+            << all << "Recipes";
+        QTest::newRow("drop onto its parent") << "$\\Recipes\\Soup" << "" << QStringList() << "drop on $\\Recipes" << 0
+            << QStringList{"Error Moving Item: " + cannot.arg("Soup", "item is the same as the source item")} << all << "Soup";
     }
-    void treeMenu()
+    void treeCommands()
     {
         QFETCH(QString, node);
+        QFETCH(QString, menu);
         QFETCH(QStringList, enabled);
-        QFETCH(QString, added);
+        QFETCH(QString, command);
+        QFETCH(int, answer);
+        QFETCH(QStringList, shown);
+        QFETCH(QStringList, after);
+        QFETCH(QString, selected);
+        Window f;
+        f.open(kWithKitchen);
+        QTreeWidget *tree = f.w->tree();
+        tree->expandAll();
+        const QStringList before = f.treeNames();
+        auto *opened = f.w->findChild<QMenu *>(menu);
+        if (opened == f.w->mnuPopUpTree) {
+            f.select("$\\Recipes\\Soup");
+            Q_EMIT tree->customContextMenuRequested(tree->visualItemRect(testwin::node(tree, node)).center());
+            QTRY_VERIFY(opened->isVisible());
+            QCOMPARE(NodePath(tree->currentItem()), node);
+        } else {
+            node.isEmpty() ? tree->setCurrentItem(nullptr) : f.select(node);
+            if (opened)
+                Q_EMIT opened->aboutToShow();
+        }
+        QStringList on;
+        for (QAction *a : opened ? opened->actions() : QList<QAction *>())
+            if (!a->isSeparator() && a->isEnabled())
+                on << a->text();
+        QVERIFY(enabled.isEmpty() || on == enabled);
+        if (opened)
+            opened->hide();
+        f.dialogs.answers.enqueue(MsgButton(answer));
+        if (command == "Delete key") {
+            tree->setFocus();
+            QTest::keyClick(tree, Qt::Key_Delete);
+        } else if (command.startsWith("drop on ")) {
+            const int y = tree->visualItemRect(testwin::node(tree, command.mid(8))).center().y();
+            for (QEvent::Type type : {QEvent::DragEnter, QEvent::DragMove, QEvent::Drop})
+                f.hover(y, type);
+            // Ending as a move would have the view remove the dragged rows once more.
+            QVERIFY(f.lastAccepted && f.lastAction != Qt::MoveAction);
+        } else {
+            f.w->findChild<QAction *>(command)->trigger();
+        }
+        QStringList told;
+        for (const ScriptedDialogs::Shown &s : f.dialogs.shown) {
+            told << s.caption + ": " + s.text;
+            QCOMPARE(s.icon, s.caption.startsWith("Confirm") ? MsgIcon::Question : MsgIcon::Error);
+        }
+        QCOMPARE(told, shown);
+        QCOMPARE(f.treeNames(), after);
+        QCOMPARE(f.fileNames(), after);
+        // Only a change of the tree makes closing ask to save.
+        QCOMPARE(f.w->doc().documentChanged, after != before);
+        if (after == before)
+            QCOMPARE(readFile(f.master()), kWithKitchen);
+        QCOMPARE(tree->currentItem()->text(0), selected);
+        f.checkFollowsSelection();
+    }
+
+    // --- Find in the item ------------------------------------------------------------
+
+    void findInItem_data()
+    {
+        QTest::addColumn<int>("selStart");
+        QTest::addColumn<int>("selLength");
+        QTest::addColumn<QString>("text");
+        QTest::addColumn<QString>("options"); // "case", "word"
+        QTest::addColumn<QList<int>>("found"); // per Find Next; -1: "Cannot find "
+        // In "The cat scattered the Cats.\nCat nap": "cat" 4, "scattered" 8,
+        // "the" 18, "Cats" 22, "Cat" 28.
+        QTest::newRow("a caret searches from the top") << 10 << 0 << "cat" << "" << QList<int>{4};
+        QTest::newRow("Find Next walks on, no wrap") << 0 << 0 << "cat" << "" << QList<int>{4, 9, 22, 28, -1};
+        QTest::newRow("match case") << 4 << 3 << "Cat" << "case" << QList<int>{22, 28};
+        QTest::newRow("whole word") << 4 << 3 << "cat" << "word" << QList<int>{28};
+        QTest::newRow("only before the selection") << 28 << 3 << "the" << "" << QList<int>{-1};
+    }
+    void findInItem()
+    {
+        QFETCH(int, selStart);
+        QFETCH(int, selLength);
+        QFETCH(QString, text);
+        QFETCH(QString, options);
+        QFETCH(QList<int>, found);
+        Window f;
+        f.open();
+        f.select("$\\Recipes");
+        QTest::keyClick(f.w, Qt::Key_F, Qt::ControlModifier); // only while an item is selected
+        QVERIFY(!f.w->FindDialog1);
+        f.select("$\\Notes");
+        f.type(QStringLiteral("The cat scattered the Cats.\nCat nap"));
+        f.w->editor()->setSelection(selStart, selLength);
+        QTest::keyClick(f.w, Qt::Key_F, Qt::ControlModifier);
+        TFindDialog *dialog = f.w->FindDialog1;
+        QVERIFY(dialog && dialog->isVisible());
+        QCOMPARE(dialog->pos(), f.w->editor()->mapToGlobal(QPoint(0, f.w->ToolBar1->height())));
+        dialog->setFindText(text);
+        dialog->chkMatchCase->setChecked(options == "case");
+        dialog->chkWholeWord->setChecked(options == "word");
+        int selected = selStart;
+        for (int at : found) {
+            f.dialogs.clear();
+            QTest::mouseClick(dialog->btnFindNext, Qt::LeftButton);
+            QCOMPARE(f.dialogs.texts(), at < 0 ? QStringList{"Cannot find " + text} : QStringList());
+            if (at < 0)
+                QVERIFY(f.dialogs.shown[0].caption == "Quivora" && f.dialogs.shown[0].icon == MsgIcon::Information);
+            selected = at < 0 ? selected : at;
+            QCOMPARE(f.w->editor()->selectionStart(), selected);
+        }
+        if (found[0] >= 0)
+            QTRY_VERIFY(f.w->editor()->hasFocus());
+    }
+
+    // --- Formatting and the clipboard commands ------------------------------------------
+
+    // The format commands change the selection only while an item's text has
+    // the focus, and are disabled otherwise.
+    void formatting_data()
+    {
+        QTest::addColumn<QString>("node");
+        QTest::addColumn<bool>("editorFocus");
+        QTest::addColumn<QString>("command"); // a key with Ctrl, or "colour"
+        const QString soup = QStringLiteral("$\\Recipes\\Soup");
+        for (const char *key : {"B", "I", "U", "colour", "E"})
+            QTest::addRow("%s", key) << soup << true << key;
+        QTest::newRow("Ctrl+B, the explorer focused") << soup << false << "B";
+        QTest::newRow("Ctrl+L, a branch") << "$\\Recipes" << false << "L";
+        QTest::newRow("colour, the root") << "$" << false << "colour";
+    }
+    void formatting()
+    {
+        QFETCH(QString, node);
+        QFETCH(bool, editorFocus);
+        QFETCH(QString, command);
         Window f;
         f.open();
         f.select(node);
-        Q_EMIT f.w->mnuTree->aboutToShow();
-        QStringList on;
-        for (QAction *a : f.w->mnuTree->actions())
-            if (!a->isSeparator() && a->isEnabled())
-                on << a->text();
-        QCOMPARE(on, enabled);
+        RichEdit *editor = f.w->editor();
+        QWidget *focus = editorFocus ? static_cast<QWidget *>(editor) : f.w->tree();
+        focus->setFocus();
+        QTRY_COMPARE(QApplication::focusWidget(), focus);
+        if (editorFocus)
+            editor->setAlignment(Qt::AlignJustify);
+        editor->setSelection(0, 5); // "Onion"
+        QVERIFY(!editorFocus || !f.w->Alignments->checkedAction()); // justified marks none
+        QTextCursor rest(editor->document());
+        rest.setPosition(9);
+        const QTextCharFormat restFormat = rest.charFormat();
+        for (QAction *a : {f.w->Fonts, f.w->Bold, f.w->Italic, f.w->Underline, f.w->TextColour, f.w->AlignLeft,
+                           f.w->AlignCenter, f.w->AlignRight})
+            QVERIFY2(a->isEnabled() == editorFocus, qPrintable(a->objectName()));
+        QTimer confirm; // a colour dialog that opens is confirmed with red at once
+        connect(&confirm, &QTimer::timeout, [] {
+            if (auto *d = qobject_cast<QColorDialog *>(QApplication::activeModalWidget())) {
+                d->setCurrentColor(Qt::red);
+                d->accept();
+            }
+        });
+        confirm.start(10);
+        if (command == "colour")
+            f.w->TextColour->trigger();
+        else
+            QTest::keyClick(focus, Qt::Key(command[0].unicode()), Qt::ControlModifier);
+        const QTextCharFormat now = editor->currentCharFormat();
+        QCOMPARE(now.fontWeight() > QFont::Normal, editorFocus && command == "B");
+        QCOMPARE(now.fontItalic(), editorFocus && command == "I");
+        QCOMPARE(now.fontUnderline(), editorFocus && command == "U");
+        QCOMPARE(now.foreground().color() == QColor(Qt::red), editorFocus && command == "colour");
+        QCOMPARE(f.w->AlignCenter->isChecked(), editorFocus && command == "E");
+        QCOMPARE(rest.charFormat(), restFormat); // only the selection
+        f.select("$\\Notes");
+        QCOMPARE(readFile(f.master()) != sampleDocument(), editorFocus);
+    }
 
-        (added.endsWith(QLatin1String("Item")) ? f.w->mnuAddItem : f.w->mnuAddBranch)->trigger();
-        QTreeWidgetItem *now = f.w->tree()->currentItem();
-        QCOMPARE(NodePath(now), added.isEmpty() ? node : added);
-        f.checkFollowsSelection();
-        QCOMPARE(f.w->doc().documentChanged, !added.isEmpty());
-        QCOMPARE(labelEditor(f.w) ? labelEditor(f.w)->text() : QString(), added.isEmpty() ? QString() : now->text(0));
+    // Cut and copy need a selection in the focused edit control (the editor
+    // or the label editor), paste text on the clipboard.
+    void clipboardCommands()
+    {
+        Window f;
+        f.open();
+        f.select("$\\Recipes\\Soup");
+        QApplication::clipboard()->clear();
+        f.w->editor()->setFocus();
+        QTRY_VERIFY(f.w->editor()->hasFocus());
+        const auto on = [&f] {
+            return QList<bool>{f.w->EditCut1->isEnabled(), f.w->EditCopy1->isEnabled(), f.w->EditPaste1->isEnabled()};
+        };
+        QCOMPARE(on(), (QList<bool>{false, false, false}));
+        f.w->editor()->setSelection(0, 5);
+        QCOMPARE(on(), (QList<bool>{true, true, false}));
+        f.w->EditCut1->trigger();
+        QCOMPARE(f.w->editor()->toPlainText(), QStringLiteral(" soup"));
+        QCOMPARE(on(), (QList<bool>{false, false, true}));
+        f.pressF2On("$\\Notes"); // the label editor opens with the name selected
+        QTRY_VERIFY(labelEditor(f.w) && labelEditor(f.w)->hasFocus());
+        QCOMPARE(on(), (QList<bool>{true, true, true}));
+        QTest::keyClick(labelEditor(f.w), Qt::Key_Delete); // edits the name, deletes no node
+        QVERIFY(labelEditor(f.w)->text().isEmpty() && f.dialogs.shown.isEmpty());
+        f.w->EditPaste1->trigger();
+        QCOMPARE(labelEditor(f.w)->text(), QStringLiteral("Onion"));
+        QCOMPARE(on(), (QList<bool>{false, false, true}));
+        f.w->mnuCollapse->trigger(); // ends the rename without taking the typed name
+        QVERIFY(!labelEditor(f.w) && paths(f.w->tree()).contains("$\\Notes") && f.dialogs.shown.isEmpty());
     }
 };
 

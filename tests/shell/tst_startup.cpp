@@ -86,12 +86,6 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.docPath(name)), sampleDocument());
     }
 
-    void commandLineJoin()
-    {
-        QCOMPARE(TfrmTree::GetCommandLineFile({}), QString());
-        QCOMPARE(TfrmTree::GetCommandLineFile({"/x/my", "", "notes.qvr"}), QStringLiteral("/x/my  notes.qvr"));
-    }
-
     void missingStartupFile()
     {
         Fixture f;

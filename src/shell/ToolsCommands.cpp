@@ -1,0 +1,6 @@
+// The Tools menu.
+#include "shell/MainWindow.h"
+
+void TfrmTree::OptionsExecute()
+{
+}
