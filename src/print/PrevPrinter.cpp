@@ -5,6 +5,7 @@
 
 #include <QFontMetricsF>
 #include <QGuiApplication>
+#include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
 #include <QPrinter>
@@ -101,6 +102,17 @@ int TPreviewPrinter::PageSetup()
     return 0;
 }
 
+QPrinter *TPreviewPrinter::referencePrinter()
+{
+    if (QPrinter *printer = m_printers->printerCount() >= 1 ? m_printers->printer() : nullptr)
+        return printer;
+    // Most machines here have no printer: previews are measured against a
+    // PDF page, and printing from the preview offers to print to a file.
+    if (!m_pdfReference)
+        m_pdfReference = std::make_unique<PdfPrinter>(QString(), PaperForLocale(QLocale()));
+    return m_pdfReference->printer();
+}
+
 void TPreviewPrinter::SetPrinterAccess(PrinterAccess *access)
 {
     m_printers = access ? access : m_ownPrinters.get();
@@ -118,13 +130,9 @@ void TPreviewPrinter::NewPage()
     if (!m_inDocument && EngineMisuse("TPreviewPrinter::NewPage", "NewPage is not available before BeginDoc"))
         return;
     auto page = std::make_unique<TPageRecording>();
-    if (QPrinter *printer = m_printers->printerCount() >= 1 ? m_printers->printer() : nullptr) {
-        printer->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
-        ReadDeviceMetrics(printer);
-    } else {
-        MetricsDevice screen({});
-        ReadDeviceMetrics(&screen);
-    }
+    QPrinter *printer = referencePrinter();
+    printer->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    ReadDeviceMetrics(printer);
     page->metrics = m_metrics;
     auto recorder = std::make_unique<PageRecorder>(page.get());
     auto canvas = std::make_unique<QPainter>(recorder.get());
@@ -231,8 +239,8 @@ void TPreviewPrinter::Preview()
 bool TPreviewPrinter::Print()
 {
     m_lastError.clear();
-    QPrinter *printer = m_printers->printer();
-    if (!printer || PageCount() == 0)
+    QPrinter *printer = referencePrinter();
+    if (PageCount() == 0)
         return false;
     PrintChoice choice;
     if (!RunPrintDialog(printer, PageCount(), choice))
@@ -251,11 +259,7 @@ bool TPreviewPrinter::PrintPages(int first, int last)
     if (m_inDocument && EngineMisuse("TPreviewPrinter::PrintPages", "PrintPages is not available inside a document"))
         return false;
     WaitCursor wait;
-    QPrinter *printer = m_printers->printer();
-    if (!printer) {
-        m_lastError = QStringLiteral("There is no printer installed.");
-        return false;
-    }
+    QPrinter *printer = referencePrinter();
     first = qMax(first, 0);
     last = qMin(last, PageCount() - 1);
     printer->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);

@@ -12,6 +12,8 @@
 class QPainter;
 class QPrinter;
 class QTextDocument;
+class QPrinter;
+
 class TPreviewPrinter;
 
 using TStatusProc = std::function<void(TPreviewPrinter *sender, const QString &statMsg, int pageNum,
@@ -32,6 +34,8 @@ struct PrintChoice
 
 // The print engine: records a document as pages measured against the
 // printer, and prints or previews them without laying the text out again.
+class QPrinter;
+
 class TPreviewPrinter : public QObject
 {
     Q_OBJECT
@@ -119,7 +123,11 @@ private:
     std::unique_ptr<QPainter> m_canvas;
     std::vector<std::pair<int, int>> m_ranges;
     QString m_lastError;
+    // The printer pages are measured against and printed to: the current
+    // printer, else a PDF page of the user's paper size.
+    QPrinter *referencePrinter();
     std::unique_ptr<PrinterAccess> m_ownPrinters;
+    std::unique_ptr<PrinterAccess> m_pdfReference; // stands in while no printer is installed
     PrinterAccess *m_printers = nullptr;
 };
 

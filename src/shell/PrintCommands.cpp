@@ -72,8 +72,7 @@ void TfrmTree::PrintItem1Execute()
 
 void TfrmTree::PrintPreview1Execute()
 {
-    if (!PrinterInstalled())
-        return;
+    // Previewing needs no printer: pages are then measured against a PDF page.
     PreviewPrinter1->ShowGrid = false;
     PreviewPrinter1->ZoomOption = zoFitToPage;
     PreviewPrinter1->TextOptions().DrawStyle = dsStandard;
