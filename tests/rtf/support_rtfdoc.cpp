@@ -1,6 +1,7 @@
 #include "support_rtfdoc.h"
 
 #include <QFile>
+#include <QRegularExpression>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextFragment>
@@ -21,6 +22,39 @@ QTextCharFormat charFormat(const QString &family, qreal points, bool bold, bool 
         f.setForeground(color);
     f.setProperty(rtf::CharsetProperty, charset);
     return f;
+}
+
+QTextCharFormat formatOf(const QString &description)
+{
+    const QStringList f = description.split(QLatin1Char('|'));
+    const QString flags = f.value(2);
+    return charFormat(f.value(0), f.value(1).toDouble(), flags.contains(QLatin1Char('B')),
+                      flags.contains(QLatin1Char('I')), flags.contains(QLatin1Char('U')),
+                      flags.contains(QLatin1Char('S')),
+                      f.value(3) == QLatin1String("auto") ? QColor() : QColor(f.value(3)), f.value(4).toInt());
+}
+
+void insertRuns(QTextCursor &c, const QStringList &runs)
+{
+    static const QRegularExpression paragraph(QStringLiteral("^P(\\d+)$"));
+    bool first = true;
+    for (const QString &run : runs) {
+        if (const QRegularExpressionMatch m = paragraph.match(run); m.hasMatch()) {
+            QTextBlockFormat bf;
+            bf.setAlignment(Qt::Alignment(m.captured(1).toInt()));
+            first ? c.setBlockFormat(bf) : c.insertBlock(bf);
+            first = false;
+            continue;
+        }
+        const qsizetype bar = run.section(QLatin1Char('|'), 0, -6).size(); // the text may hold "|"
+        if (!run.contains(QLatin1Char('|')))
+            c.insertText(run);
+        else if (bar == 0)
+            c.setBlockCharFormat(formatOf(run.mid(1)));
+        else
+            c.insertText(run.left(bar), formatOf(run.mid(bar + 1)));
+        first = false;
+    }
 }
 
 namespace {

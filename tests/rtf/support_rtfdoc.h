@@ -22,6 +22,14 @@ QTextCharFormat charFormat(const QString &family, qreal points, bool bold = fals
                            bool underline = false, bool strike = false, const QColor &color = QColor(),
                            int charset = 0);
 
+// The format of one run as runsOf describes it: "family|size|BIUS|colour|charset".
+QTextCharFormat formatOf(const QString &description);
+
+// Builds the document runsOf describes: "P<alignment>" opens a paragraph (the
+// first one is there), "text|family|size|BIUS|colour|charset" adds a run (no
+// text: formats the empty paragraph), text without "|" goes in unformatted.
+void insertRuns(QTextCursor &c, const QStringList &runs);
+
 // One line per paragraph ("P<alignment>") and per run of equal formatting
 // ("text|family|size|BIUS|colour|charset"); pictures as "<picture kind w×h>".
 QStringList runsOf(const QTextDocument &doc);

@@ -3,12 +3,10 @@
 #include "rtf/Rtf.h"
 #include "support_rtfdoc.h"
 
-#include <QImage>
 #include <QRandomGenerator>
 #include <QTest>
 #include <QTextBlock>
 #include <QTextDocument>
-#include <QUrl>
 
 using namespace testrtf;
 using namespace Qt::StringLiterals;
@@ -20,15 +18,6 @@ QString readText(const QByteArray &rtf)
     QTextDocument doc;
     rtf::read(rtf, &doc);
     return doc.toRawText(); // toPlainText() would turn no-break spaces into blanks
-}
-
-void buildParagraphs(QTextCursor &c, const QStringList &paras, const QList<QTextCharFormat> &formats)
-{
-    for (int i = 0; i < paras.size(); ++i) {
-        if (i > 0)
-            c.insertBlock();
-        c.insertText(paras[i], formats.isEmpty() ? QTextCharFormat() : formats[i % formats.size()]);
-    }
 }
 
 } // namespace
@@ -48,12 +37,8 @@ private Q_SLOTS:
     void truncatedSamplesNeverCrash();
     void cp1252Bytes_data();
     void cp1252Bytes();
-    void unicodeSkipping_data();
-    void unicodeSkipping();
-    void samplesText_data();
-    void samplesText();
-    void plainText_data();
-    void plainText();
+    void paragraphsRead_data();
+    void paragraphsRead();
 };
 
 // ---- data-loss guard ----
@@ -66,10 +51,9 @@ void TestRtf::randomDocumentsStaySafe()
                                 QStringLiteral("x"), QStringLiteral("\t"), QStringLiteral("é"),
                                 QStringLiteral("\u20AC"), QStringLiteral("\u0416"), QStringLiteral("{"),
                                 QStringLiteral("\\"), QStringLiteral("\u2028"), QString(150, QLatin1Char('w'))};
-    const QList<QTextCharFormat> formats = {
-        charFormat(QStringLiteral("Arial"), 10), charFormat(QStringLiteral("Arial"), 10, true),
-        charFormat(QStringLiteral("Courier New"), 9, false, true, false, true, Qt::blue),
-        charFormat(QStringLiteral("Arial"), 10, false, false, false, false, QColor(), 204)};
+    const QList<QTextCharFormat> formats = {formatOf(u"Arial|10|----|auto|0"_s), formatOf(u"Arial|10|B---|auto|0"_s),
+                                            formatOf(u"Courier New|9|-I-S|#0000ff|0"_s),
+                                            formatOf(u"Arial|10|----|auto|204"_s)};
     QRandomGenerator rng(20240601);
     for (int round = 0; round < 150; ++round) {
         QTextDocument doc;
@@ -92,97 +76,65 @@ void TestRtf::randomDocumentsStaySafe()
 
 void TestRtf::roundTrip_data()
 {
-    QTest::addColumn<DocBuilder>("build");
-    const QString arial = QStringLiteral("Arial");
+    QTest::addColumn<QStringList>("runs"); // as runsOf() prints them
 
     // Paragraphs the tree file would take for its own lines, plain, in
     // alternating formats and in a Cyrillic font. Long lines force breaks;
     // digits where a break would fall must not start a line.
-    const QList<QList<QTextCharFormat>> styles{
-        {}, {charFormat(arial, 10), charFormat(QStringLiteral("Times New Roman"), 12, true),
-             charFormat(arial, 10, false, true, true, false, Qt::red)},
-        {charFormat(arial, 10, false, false, false, false, QColor(), 204)}};
+    const QList<QStringList> styles{
+        {QString()},
+        {u"|Arial|10|----|auto|0"_s, u"|Times New Roman|12|B---|auto|0"_s, u"|Arial|10|-IU-|#ff0000|0"_s},
+        {u"|Arial|10|----|auto|204"_s}};
     const QList<QStringList> dangerous{
-        {QStringLiteral("End")}, {QStringLiteral("3000001")},
-        {QStringLiteral("End"), QStringLiteral("3000001"), QStringLiteral("1234567"), QStringLiteral("1000000 0000000 $")},
-        {QString(), QStringLiteral("End"), QString(), QStringLiteral("2000001"), QString()},
-        {QString(1000, QLatin1Char('7'))}, {QStringLiteral("1234567 ").repeated(120).trimmed()},
-        {QStringLiteral("End ").repeated(200)},
-        {QString(193, QLatin1Char('x')) + QStringLiteral(" 1234567"), QString(199, QLatin1Char('y')) + QStringLiteral(" End")},
-        {QStringLiteral("\t1234567\t"), QStringLiteral("End\u2028End"), QStringLiteral("1234567\u20281234567")}};
+        {u"End"_s}, {u"3000001"_s}, {u"End"_s, u"3000001"_s, u"1234567"_s, u"1000000 0000000 $"_s},
+        {QString(), u"End"_s, QString(), u"2000001"_s, QString()},
+        {QString(1000, u'7')}, {u"1234567 "_s.repeated(120).trimmed()}, {u"End "_s.repeated(200)},
+        {QString(193, u'x') + u" 1234567"_s, QString(199, u'y') + u" End"_s},
+        {u"\t1234567\t"_s, u"End\u2028End"_s, u"1234567\u20281234567"_s}};
     for (qsizetype style = 0; style < styles.size(); ++style)
-        for (const QStringList &paras : dangerous)
-            QTest::addRow("style %d: %s", int(style), qPrintable(paras.join(u'|').left(30)))
-                << DocBuilder([paras, formats = styles[style]](QTextCursor &c) { buildParagraphs(c, paras, formats); });
-
-    QTest::newRow("plain") << DocBuilder([](QTextCursor &c) { c.insertText(QStringLiteral("Hello world")); });
-    QTest::newRow("empty") << DocBuilder([](QTextCursor &) {});
-    QTest::newRow("every style") << DocBuilder([arial](QTextCursor &c) {
-        c.insertText(QStringLiteral("plain "), charFormat(arial, 10));
-        c.insertText(QStringLiteral("bold "), charFormat(arial, 10, true));
-        c.insertText(QStringLiteral("italic "), charFormat(arial, 10, false, true));
-        c.insertText(QStringLiteral("under "), charFormat(arial, 10, false, false, true));
-        c.insertText(QStringLiteral("strike "), charFormat(arial, 10, false, false, false, true));
-        c.insertText(QStringLiteral("all "), charFormat(arial, 10, true, true, true, true));
-        c.insertText(QStringLiteral("plain again"), charFormat(arial, 10));
-    });
-    QTest::newRow("fonts sizes colours") << DocBuilder([arial](QTextCursor &c) {
-        c.insertText(QStringLiteral("Times 13.5 "), charFormat(QStringLiteral("Times New Roman"), 13.5));
-        c.insertText(QStringLiteral("red "), charFormat(arial, 8, false, false, false, false, QColor(255, 0, 0)));
-        c.insertText(QStringLiteral("green "), charFormat(arial, 8, false, false, false, false, QColor(0, 128, 0)));
-        c.insertText(QStringLiteral("red again "), charFormat(arial, 72, false, false, false, false, QColor(255, 0, 0)));
-        c.insertText(QStringLiteral("black"), charFormat(arial, 8, false, false, false, false, Qt::black));
-        c.insertBlock();
-        c.insertText(QStringLiteral("mono"), charFormat(QStringLiteral("Courier New"), 9));
-    });
-    QTest::newRow("alignment") << DocBuilder([](QTextCursor &c) {
-        const Qt::Alignment aligns[] = {Qt::AlignLeft, Qt::AlignHCenter, Qt::AlignRight, Qt::AlignJustify,
-                                        Qt::AlignHCenter, Qt::AlignHCenter, Qt::AlignLeft};
-        for (int i = 0; i < 7; ++i) {
-            QTextBlockFormat bf;
-            bf.setAlignment(aligns[i]);
-            if (i == 0)
-                c.setBlockFormat(bf);
-            else
-                c.insertBlock(bf);
-            c.insertText(QStringLiteral("paragraph %1").arg(i));
+        for (const QStringList &paras : dangerous) {
+            QStringList runs;
+            for (qsizetype i = 0; i < paras.size(); ++i)
+                runs << u"P1"_s << paras[i] + styles[style][i % styles[style].size()];
+            QTest::addRow("style %d: %s", int(style), qPrintable(paras.join(u'|').left(30))) << runs;
         }
-    });
-    QTest::newRow("characters beyond the code page") << DocBuilder([](QTextCursor &c) {
-        c.insertText(QStringLiteral("Café € “q” ‘s’ – — … Ωmega Привет 日本語 😀 \u00A0nbsp soft\u00ADhyphen"));
-    });
-    QTest::newRow("escapes and breaks") << DocBuilder([](QTextCursor &c) {
-        c.insertText(QStringLiteral("back\\slash {braces} tab\there line\u2028break ?question 9\t1"));
-    });
-    QTest::newRow("charsets") << DocBuilder([arial](QTextCursor &c) {
-        c.insertText(QStringLiteral("Привет é"), charFormat(arial, 10, false, false, false, false, QColor(), 204));
-        c.insertText(QStringLiteral(" Café"), charFormat(arial, 10, false, false, false, false, QColor(), 0));
-        c.insertText(QStringLiteral(" Ελλάδα"), charFormat(arial, 10, false, false, false, false, QColor(), 161));
-        c.insertText(QStringLiteral(" \u00B7sym"), charFormat(QStringLiteral("Symbol"), 10, false, false, false, false, QColor(), 2));
-    });
-    QTest::newRow("odd font names") << DocBuilder([](QTextCursor &c) {
-        c.insertText(QStringLiteral("x"), charFormat(QStringLiteral("ＭＳ ゴシック"), 10));
-        c.insertText(QStringLiteral("y"), charFormat(QStringLiteral("Brace{Font}\\"), 10));
-    });
-    QTest::newRow("formatted empty paragraph") << DocBuilder([arial](QTextCursor &c) {
-        c.insertText(QStringLiteral("one"), charFormat(arial, 10));
-        c.insertBlock(QTextBlockFormat(), charFormat(arial, 20, true));
-        c.insertBlock(QTextBlockFormat(), charFormat(arial, 10));
-        c.insertText(QStringLiteral("three"), charFormat(arial, 10));
-    });
-    QTest::newRow("long formatted text") << DocBuilder([arial](QTextCursor &c) {
-        for (int i = 0; i < 300; ++i)
-            c.insertText(QStringLiteral("word%1 ").arg(i), charFormat(arial, 10, i % 3 == 0, i % 5 == 0));
-    });
+
+    QTest::newRow("plain") << QStringList{u"Hello world"_s};
+    QTest::newRow("empty") << QStringList{};
+    QTest::newRow("every style") << QStringList{
+        u"plain |Arial|10|----|auto|0"_s, u"bold |Arial|10|B---|auto|0"_s, u"italic |Arial|10|-I--|auto|0"_s,
+        u"under |Arial|10|--U-|auto|0"_s, u"strike |Arial|10|---S|auto|0"_s, u"all |Arial|10|BIUS|auto|0"_s,
+        u"plain again|Arial|10|----|auto|0"_s};
+    QTest::newRow("fonts sizes colours") << QStringList{
+        u"Times 13.5 |Times New Roman|13.5|----|auto|0"_s, u"red |Arial|8|----|#ff0000|0"_s,
+        u"green |Arial|8|----|#008000|0"_s, u"red again |Arial|72|----|#ff0000|0"_s,
+        u"black|Arial|8|----|#000000|0"_s, u"P1"_s, u"mono|Courier New|9|----|auto|0"_s};
+    QTest::newRow("alignment") << QStringList{u"P1"_s, u"paragraph 0"_s, u"P4"_s, u"paragraph 1"_s, u"P2"_s,
+                                              u"paragraph 2"_s, u"P8"_s, u"paragraph 3"_s, u"P4"_s, u"paragraph 4"_s,
+                                              u"P4"_s, u"paragraph 5"_s, u"P1"_s, u"paragraph 6"_s};
+    QTest::newRow("characters beyond the code page")
+        << QStringList{u"Café € “q” ‘s’ – — … Ωmega Привет 日本語 😀 \u00A0nbsp soft\u00ADhyphen"_s};
+    QTest::newRow("escapes and breaks") << QStringList{u"back\\slash {braces} tab\there line\u2028break ?question 9\t1"_s};
+    QTest::newRow("charsets") << QStringList{u"Привет é|Arial|10|----|auto|204"_s, u" Café|Arial|10|----|auto|0"_s,
+                                             u" Ελλάδα|Arial|10|----|auto|161"_s, u" \u00B7sym|Symbol|10|----|auto|2"_s};
+    QTest::newRow("odd font names") << QStringList{u"x|ＭＳ ゴシック|10|----|auto|0"_s,
+                                                   u"y|Brace{Font}\\|10|----|auto|0"_s};
+    QTest::newRow("formatted empty paragraph")
+        << QStringList{u"one|Arial|10|----|auto|0"_s, u"P1"_s, u"|Arial|20|B---|auto|0"_s, u"P1"_s,
+                       u"|Arial|10|----|auto|0"_s, u"three|Arial|10|----|auto|0"_s};
+    QStringList words;
+    for (int i = 0; i < 300; ++i)
+        words << u"word%1 |Arial|10|%2%3--|auto|0"_s.arg(i).arg(i % 3 ? u'-' : u'B').arg(i % 5 ? u'-' : u'I');
+    QTest::newRow("long formatted text") << words;
 }
 
 void TestRtf::roundTrip()
 {
-    QFETCH(DocBuilder, build);
+    QFETCH(QStringList, runs);
     QTextDocument doc;
-    doc.setDefaultFont(QFont(QStringLiteral("Arial"), 10));
+    doc.setDefaultFont(QFont(u"Arial"_s, 10));
     QTextCursor c(&doc);
-    build(c);
+    insertRuns(c, runs);
     verifyRoundTrip(doc);
 }
 
@@ -190,38 +142,28 @@ void TestRtf::roundTrip()
 
 void TestRtf::writerShape_data()
 {
-    QTest::addColumn<DocBuilder>("build");
+    QTest::addColumn<QStringList>("runs");
     QTest::addColumn<QByteArrayList>("expected");
-    const QString arial = QStringLiteral("Arial");
-
     QTest::newRow("header and font table")
-        << DocBuilder([arial](QTextCursor &c) { c.insertText(QStringLiteral("x"), charFormat(arial, 10)); })
+        << QStringList{u"x|Arial|10|----|auto|0"_s}
         << QByteArrayList{"{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil\\fcharset0 Arial;}}\r\n",
                           "\\viewkind4\\uc1\\pard\\f0\\fs20 x\\par\r\n}\r\n"};
     QTest::newRow("only changed properties")
-        << DocBuilder([arial](QTextCursor &c) {
-               c.insertText(QStringLiteral("a "), charFormat(arial, 10));
-               c.insertText(QStringLiteral("b"), charFormat(arial, 10, true));
-               c.insertText(QStringLiteral(" c"), charFormat(arial, 10));
-           })
+        << QStringList{u"a |Arial|10|----|auto|0"_s, u"b|Arial|10|B---|auto|0"_s, u" c|Arial|10|----|auto|0"_s}
         << QByteArrayList{"\\f0\\fs20 a \\b b\\b0  c\\par"};
-    QTest::newRow("colour table")
-        << DocBuilder([arial](QTextCursor &c) {
-               c.insertText(QStringLiteral("r"), charFormat(arial, 10, false, false, false, false, QColor(255, 0, 0)));
-           })
-        << QByteArrayList{"{\\colortbl ;\\red255\\green0\\blue0;}\r\n", "\\cf1"};
-    QTest::newRow("cp1252 hex and unicode")
-        << DocBuilder([](QTextCursor &c) { c.insertText(QStringLiteral("é€Ж😀")); })
-        << QByteArrayList{"\\'e9\\'80\\u1046?\\u-10179?\\u-8704?"};
+    QTest::newRow("colour table") << QStringList{u"r|Arial|10|----|#ff0000|0"_s}
+                                  << QByteArrayList{"{\\colortbl ;\\red255\\green0\\blue0;}\r\n", "\\cf1"};
+    QTest::newRow("cp1252 hex and unicode") << QStringList{u"é€Ж😀"_s}
+                                            << QByteArrayList{"\\'e9\\'80\\u1046?\\u-10179?\\u-8704?"};
 }
 
 void TestRtf::writerShape()
 {
-    QFETCH(DocBuilder, build);
+    QFETCH(QStringList, runs);
     QFETCH(QByteArrayList, expected);
     QTextDocument doc;
     QTextCursor c(&doc);
-    build(c);
+    insertRuns(c, runs);
     const QByteArray rtf = rtf::write(&doc);
     for (const QByteArray &e : expected)
         QVERIFY2(rtf.contains(e), QByteArray(e + "\n-- not in --\n" + rtf).constData());
@@ -340,134 +282,82 @@ void TestRtf::cp1252Bytes()
     QVERIFY(rtf::write(&doc).contains(QByteArray("\\'" + hex.toLower())));
 }
 
-void TestRtf::unicodeSkipping_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QString>("text");
-    QTest::newRow("default skip of one") << QByteArray("\\u8364?x") << QStringLiteral("€x");
-    QTest::newRow("skips hex fallback") << QByteArray("\\uc1\\u8364\\'80x") << QStringLiteral("€x");
-    QTest::newRow("uc0 skips nothing") << QByteArray("\\uc0\\u8364 x") << QStringLiteral("€x");
-    QTest::newRow("uc2 two hex bytes") << QByteArray("\\uc2\\u26085\\'93\\'fa rest") << QStringLiteral("日 rest");
-    QTest::newRow("uc3 text bytes") << QByteArray("\\uc3\\u8364 abc d") << QStringLiteral("€ d");
-    QTest::newRow("skip stops at group end") << QByteArray("{\\uc2\\u26085\\'93}\\'fa") << QStringLiteral("日ú");
-    QTest::newRow("uc is group scoped") << QByteArray("{\\uc0 a}\\u8364?b") << QStringLiteral("a€b");
-    QTest::newRow("negative value") << QByteArray("\\u-3913?") << QStringLiteral("\uF0B7");
-    QTest::newRow("surrogate pair") << QByteArray("\\u-10179?\\u-8704?") << QStringLiteral("😀");
-    QTest::newRow("skip ends at control word") << QByteArray("\\uc1\\u8364\\tab x") << QStringLiteral("€\tx");
-    QTest::newRow("line breaks not counted") << QByteArray("\\u8364\r\n?x") << QStringLiteral("€x");
-    QTest::newRow("named characters")
-        << QByteArray("\\lquote\\rquote\\ldblquote\\rdblquote\\endash\\emdash\\bullet\\~\\-\\_")
-        << QStringLiteral("‘’“”–—•\u00A0\u00AD\u2011");
-    QTest::newRow("escaped symbols") << QByteArray("\\\\ \\{ \\}") << QStringLiteral("\\ { }");
-}
-
-void TestRtf::unicodeSkipping()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QString, text);
-    QCOMPARE(readText("{\\rtf1\\ansi\\ansicpg1252 " + body + "}"), text);
-}
-
-// ---- samples ----
-
-void TestRtf::samplesText_data()
-{
-    QTest::addColumn<QString>("file");
-    QTest::addColumn<QStringList>("paras");  // these paragraphs in this order (others may lie between)
-    QTest::addColumn<QStringList>("absent"); // text of skipped destinations
-    QTest::addColumn<QStringList>("runs");   // "text=run at it" as runAt() describes it
-
-    QTest::newRow("rich edit") << QStringLiteral("richedit_classic.rtf")
-                               << QStringList{QStringLiteral("Plain Arial ten."),
-                                              QStringLiteral("Bold then italic then underlined then struck."),
-                                              QStringLiteral("Red text and green."),
-                                              QStringLiteral("Centred Times sixteen"),
-                                              QStringLiteral("Right Courier twelve"),
-                                              QStringLiteral("Café € “quoted”\ttab")}
-                               << QStringList{}
-                               << QStringList{u"Bold=Arial|10|B---|auto|0|P1"_s, u"italic=Arial|10|-I--|auto|0|P1"_s,
-                                  u"underlined=Arial|10|--U-|auto|0|P1"_s, u"struck=Arial|10|---S|auto|0|P1"_s,
-                                  u"Red text=Arial|10|----|#ff0000|0|P1"_s, u"Centred=Times New Roman|16|----|auto|0|P4"_s,
-                                  u"Right=Courier New|12|----|auto|0|P2"_s};
-    QTest::newRow("word processor")
-        << QStringLiteral("wordproc_full.rtf")
-        << QStringList{QStringLiteral("Report Title"),
-                       QStringLiteral("This is italic and red, with a footnote1 and a link: Example Site. Smart “quotes” "
-                                      "and ‘single’ – dashes — done."),
-                       QStringLiteral("\u00B7\tFirst bullet"), QStringLiteral("Cell one"), QStringLiteral("Cell two"),
-                       QStringLiteral("Picture:\uFFFC")}
-        << QStringList{QStringLiteral("Header text"), QStringLiteral("Footer"), QStringLiteral("Footnote text"),
-                       QStringLiteral("Secret"), QStringLiteral("Hidden company"), QStringLiteral("HYPERLINK"),
-                       QStringLiteral("Normal;"), QStringLiteral("Default Paragraph"), QStringLiteral("Courier;"),
-                       QStringLiteral("504b"), QStringLiteral("example.com")}
-        << QStringList{u"Report Title=Arial|16|B---|auto|0|P4"_s, u"red=Times New Roman|11|----|#ff0000|0|P1"_s,
-           u"Example Site=Times New Roman|11|--U-|#0000ff|0|P1"_s};
-    QTest::newRow("pandoc") << QStringLiteral("pandoc_sample.rtf")
-                            << QStringList{QStringLiteral("Shopping notes"), QStringLiteral("1.\tFirst item"),
-                                           QStringLiteral("\u2022\tBullet two"), QStringLiteral("A quoted paragraph."),
-                                           QStringLiteral("Name"), QStringLiteral("Qty"), QStringLiteral("Apple"),
-                                           QStringLiteral("3"), QStringLiteral("Pear"), QStringLiteral("12"),
-                                           QStringLiteral("Unicode beyond the code page: Ωmega, Привет, 日本語.")}
-                            << QStringList{} << QStringList{u"Shopping=Helvetica|18|B---|auto|0|P1"_s, u"struck=Helvetica|12|---S|auto|0|P1"_s,
-           u"code=Courier|12|----|auto|0|P1"_s};
-    QTest::newRow("cocoa") << QStringLiteral("cocoa_style.rtf")
-                           << QStringList{QStringLiteral("First line"), QStringLiteral("Centred blue bold"),
-                                          QStringLiteral("Justified text with é and € euro.")}
-                           << QStringList{QStringLiteral("Helvetica")} << QStringList{u"Centred blue=Helvetica-Bold|12|B---|#0000ff|0|P4"_s, u"Justified=Helvetica|12|----|auto|0|P8"_s};
-    QTest::newRow("metafiles") << QStringLiteral("metafile_pictures.rtf")
-                               << QStringList{QStringLiteral("Before \uFFFC after."), QStringLiteral("Binary \uFFFC tail.")}
-                               << QStringList{QStringLiteral("End"), QStringLiteral("1234567")} << QStringList{};
-    // Code pages of the document and of single fonts; the charset is kept.
-    QTest::newRow("cyrillic and greek")
-        << QStringLiteral("cyrillic_greek.rtf")
-        << QStringList{QStringLiteral("Привет, мир!"), QStringLiteral("Βελτιστο"), QStringLiteral("Café €")}
-        << QStringList{} << QStringList{u"Привет=Arial|10|----|auto|204|P1"_s};
-    QTest::newRow("shift-jis") << QStringLiteral("japanese_sjis.rtf") << QStringList{QStringLiteral("日本語 and 日本 end")}
-                               << QStringList{} << QStringList{u"日本語=MS Gothic|10|----|auto|128|P1"_s};
-}
-
-void TestRtf::samplesText()
-{
-    QFETCH(QString, file);
-    QFETCH(QStringList, paras);
-    QFETCH(QStringList, absent);
-    QFETCH(QStringList, runs);
-    QTextDocument doc;
-    rtf::read(readFile(file), &doc);
-    const QStringList got = paragraphs(doc);
-    qsizetype at = 0;
-    for (const QString &p : paras) {
-        const qsizetype i = got.indexOf(p, at);
-        QVERIFY2(i >= 0, qPrintable(QStringLiteral("missing \"%1\" in:\n%2").arg(p, got.join(QLatin1Char('\n')))));
-        at = i + 1;
-    }
-    // Table cells: one paragraph each, nothing empty in between.
-    if (file.startsWith(QLatin1String("pandoc")))
-        QCOMPARE(got.mid(got.indexOf(QStringLiteral("Name")), 6),
-                 (QStringList{QStringLiteral("Name"), QStringLiteral("Qty"), QStringLiteral("Apple"), QStringLiteral("3"),
-                              QStringLiteral("Pear"), QStringLiteral("12")}));
-    for (const QString &a : absent)
-        QVERIFY2(!doc.toPlainText().contains(a), qPrintable(a));
-    QVERIFY(!got.last().isEmpty()); // the closing paragraph mark adds no empty paragraph
-    for (const QString &run : runs)
-        QCOMPARE(run.section(u'=', 0, 0) + u'=' + runAt(doc, run.section(u'=', 0, 0)), run);
-
-    verifyRoundTrip(doc); // whatever we read, we write and read back the same
-}
-
-void TestRtf::plainText_data()
+// Bytes in, paragraphs out: characters, constructs other writers use, and
+// files that are no RTF at all.
+void TestRtf::paragraphsRead_data()
 {
     QTest::addColumn<QByteArray>("data");
     QTest::addColumn<QStringList>("paras");
-    QTest::newRow("crlf lines") << QByteArray("one\r\ntwo\r\n") << QStringList{QStringLiteral("one"), QStringLiteral("two")};
-    QTest::newRow("lf and cr") << QByteArray("a\nb\rc") << QStringList{QStringLiteral("a"), QStringLiteral("b"), QStringLiteral("c")};
-    QTest::newRow("cp1252") << QByteArray("caf\xe9 \x80 \x93q\x94") << QStringList{QStringLiteral("café € “q”")};
+    const auto rtf = [](const QByteArray &body) -> QByteArray {
+        return "{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}}" + body + "}";
+    };
+    QTest::newRow("default skip of one") << rtf("\\u8364?x") << QStringList{u"€x"_s};
+    QTest::newRow("skips hex fallback") << rtf("\\uc1\\u8364\\'80x") << QStringList{u"€x"_s};
+    QTest::newRow("uc0 skips nothing") << rtf("\\uc0\\u8364 x") << QStringList{u"€x"_s};
+    QTest::newRow("uc2 two hex bytes") << rtf("\\uc2\\u26085\\'93\\'fa rest") << QStringList{u"日 rest"_s};
+    QTest::newRow("uc3 text bytes") << rtf("\\uc3\\u8364 abc d") << QStringList{u"€ d"_s};
+    QTest::newRow("skip stops at group end") << rtf("{\\uc2\\u26085\\'93}\\'fa") << QStringList{u"日ú"_s};
+    QTest::newRow("uc is group scoped") << rtf("{\\uc0 a}\\u8364?b") << QStringList{u"a€b"_s};
+    QTest::newRow("negative value") << rtf("\\u-3913?") << QStringList{u"\uF0B7"_s};
+    QTest::newRow("surrogate pair") << rtf("\\u-10179?\\u-8704?") << QStringList{u"😀"_s};
+    QTest::newRow("skip ends at control word") << rtf("\\uc1\\u8364\\tab x") << QStringList{u"€\tx"_s};
+    QTest::newRow("line breaks not counted") << rtf("\\u8364\r\n?x") << QStringList{u"€x"_s};
+    QTest::newRow("named characters") << rtf("\\lquote\\rquote\\ldblquote\\rdblquote\\endash\\emdash\\bullet\\~\\-\\_")
+                                      << QStringList{u"‘’“”–—•\u00A0\u00AD\u2011"_s};
+    QTest::newRow("escaped symbols") << rtf("\\\\ \\{ \\}") << QStringList{u"\\ { }"_s};
+    QTest::newRow("starred field result")
+        << rtf("x{\\field{\\*\\fldinst {HYPERLINK \"http://a.example/\"}}{\\*\\fldrslt{\\ul link}}}y")
+        << QStringList{u"xlinky"_s};
+    QTest::newRow("field result unstarred") << rtf("x{\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}y") << QStringList{u"x7y"_s};
+    QTest::newRow("upr reads the unicode half") << rtf("A{\\upr{ansi?}{\\*\\ud{uni\\u8364?}}}B") << QStringList{u"Auni€B"_s};
+    QTest::newRow("shape picture, result skipped")
+        << rtf("s{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn pib}{\\sv {\\pict"
+               "\\wmetafile8\\picw10\\pich10 0102}}}}{\\shprslt\\par\\pard{\\pict\\wmetafile8 0102}\\par}}t")
+        << QStringList{u"s\uFFFCt"_s};
+    QTest::newRow("shape text box")
+        << rtf("a{\\shp{\\*\\shpinst{\\sp{\\sn fillColor}{\\sv 255}}{\\shptxt box}}{\\shprslt{\\*\\do\\dobxcolumn"
+               "{\\dptxbxtext box}}}}b")
+        << QStringList{u"aboxb"_s};
+    QTest::newRow("object shows its result")
+        << rtf("o{\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 01050000}{\\result{\\pict\\wmetafile8 0102}}}p")
+        << QStringList{u"o\uFFFCp"_s};
+    QTest::newRow("object data unstarred")
+        << rtf("o{\\object{\\objclass Word}{\\objdata 414243\\bin3 }}}}{\\result r}}p") << QStringList{u"orp"_s};
+    QTest::newRow("object with result text")
+        << rtf("o{\\object{\\objclass Word}{\\objdata 414243}{\\result res}}p") << QStringList{u"oresp"_s};
+    QTest::newRow("footnote marks numbered")
+        << rtf("a{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} one}b{\\super\\chftn}{\\*\\footnote "
+               "{\\chftn} two}c")
+        << QStringList{u"a1b2c"_s};
+    QTest::newRow("fallback as named character")
+        << rtf("\\uc1\\u8212\\emdash x\\u8220\\ldblquote y\\u8226\\bullet z") << QStringList{u"—x“y•z"_s};
+    QTest::newRow("fallback as symbol") << rtf("\\u160\\~x\\u8209\\_y") << QStringList{u"\u00A0x\u2011y"_s};
+    QTest::newRow("fallback in nested uc")
+        << rtf("{\\uc2\\u26085\\'93\\'fa}{\\uc0\\u26412}\\u8364?") << QStringList{u"日本€"_s};
+    QTest::newRow("blank list label dropped")
+        << rtf("{\\listtext\\pard\\plain \\tab}\\pard Heading\\par{\\listtext 1.\\tab}Item\\par "
+               "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Old bullet")
+        << QStringList{u"Heading"_s, u"1.\tItem"_s, u"\u00B7\tOld bullet"_s};
+    QTest::newRow("unstarred metadata")
+        << rtf("{\\title Secret}{\\author Me}{\\operator X}{\\keywords k}a{\\pn{\\pntxta .}}b") << QStringList{u"ab"_s};
+    QTest::newRow("form field and bookmark")
+        << rtf("{\\field{\\*\\fldinst { FORMTEXT }{\\*\\datafield 8001}{\\*\\formfield{\\fftype0{\\*\\ffname "
+               "Text1}}}}{\\fldrslt{Typed}}}{\\*\\bkmkstart Text1}{\\*\\bkmkend Text1}!")
+        << QStringList{u"Typed!"_s};
+    QTest::newRow("nested table cells")
+        << rtf("\\pard\\intbl a\\cell{\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell{\\*\\nesttableprops\\trowd"
+               "\\cellx100\\nestrow}}b\\cell\\row\\pard after")
+        << QStringList{u"a"_s, u"n1"_s, u"n2"_s, u"b"_s, u"after"_s};
+    // Files that are no RTF read as lines of text.
+    QTest::newRow("crlf lines") << QByteArray("one\r\ntwo\r\n") << QStringList{u"one"_s, u"two"_s};
+    QTest::newRow("lf and cr") << QByteArray("a\nb\rc") << QStringList{u"a"_s, u"b"_s, u"c"_s};
+    QTest::newRow("cp1252") << QByteArray("caf\xe9 \x80 \x93q\x94") << QStringList{u"café € “q”"_s};
     QTest::newRow("empty") << QByteArray() << QStringList{QString()};
-    QTest::newRow("almost rtf") << QByteArray("{\\rt not rtf}") << QStringList{QStringLiteral("{\\rt not rtf}")};
-    QTest::newRow("rtf later") << QByteArray("x{\\rtf1 y}") << QStringList{QStringLiteral("x{\\rtf1 y}")};
+    QTest::newRow("almost rtf") << QByteArray("{\\rt not rtf}") << QStringList{u"{\\rt not rtf}"_s};
+    QTest::newRow("rtf later") << QByteArray("x{\\rtf1 y}") << QStringList{u"x{\\rtf1 y}"_s};
 }
 
-void TestRtf::plainText()
+void TestRtf::paragraphsRead()
 {
     QFETCH(QByteArray, data);
     QFETCH(QStringList, paras);

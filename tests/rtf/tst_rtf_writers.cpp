@@ -1,7 +1,6 @@
 // Reading RTF as other programs write it: word processors' exports checked
-// against the plain text the same program exported, and the constructs
-// those writers use (starred field results, shapes, embedded objects, \upr,
-// list labels, footnote marks, fallback characters of \uN).
+// against the plain text the same program exported or the paragraphs they
+// show, the formatting of chosen runs, and font tables.
 #include "rtf/Rtf.h"
 #include "support_rtfdoc.h"
 
@@ -35,13 +34,6 @@ QString referenceText(const QString &name)
     return QString::fromUtf8(readFile(name));
 }
 
-QStringList readParagraphs(const QByteArray &rtf)
-{
-    QTextDocument doc;
-    rtf::read(rtf, &doc);
-    return paragraphs(doc);
-}
-
 } // namespace
 
 class TestRtfWriters : public QObject
@@ -50,8 +42,6 @@ class TestRtfWriters : public QObject
 private Q_SLOTS:
     void textAsExported_data();
     void textAsExported();
-    void constructs_data();
-    void constructs();
     void fontNames_data();
     void fontNames();
 };
@@ -59,119 +49,103 @@ private Q_SLOTS:
 void TestRtfWriters::textAsExported_data()
 {
     QTest::addColumn<QString>("file");
-    QTest::addColumn<QString>("reference");
+    QTest::addColumn<QString>("reference"); // the text the writer exported, if any
+    QTest::addColumn<QStringList>("paras");  // these paragraphs in this order; "\n" joins neighbours
     QTest::addColumn<QStringList>("absent"); // header, footer, notes, field codes, metadata, style names...
     QTest::addColumn<QStringList>("runs");   // "text=run at it" as runAt() describes it
 
-    const QStringList reportAbsent{QStringLiteral("Running header"), QStringLiteral("Running footer"),
-                                   QStringLiteral("Footnote body"), QStringLiteral("HYPERLINK"),
-                                   QStringLiteral("example.net"), QStringLiteral("mark1"),
-                                   QStringLiteral("Hidden meta title"), QStringLiteral("secretkeyword"),
-                                   QStringLiteral("Heading 1"), QStringLiteral("Liberation"),
-                                   QStringLiteral("Default"), QStringLiteral("wzName")};
-    QTest::newRow("report") << QStringLiteral("writers_report.rtf") << QStringLiteral("writers_report.txt") << reportAbsent
+    const QStringList reportAbsent{u"Running header"_s, u"Running footer"_s, u"Footnote body"_s, u"HYPERLINK"_s,
+                                   u"example.net"_s, u"mark1"_s, u"Hidden meta title"_s, u"secretkeyword"_s,
+                                   u"Heading 1"_s, u"Liberation"_s, u"Default"_s, u"wzName"_s};
+    QTest::newRow("report") << u"writers_report.rtf"_s << u"writers_report.txt"_s << QStringList{} << reportAbsent
                             << QStringList{u"Project Plan=Liberation Sans|18|B---|auto|0|P1"_s, u"all three=Liberation Serif|12|BIU-|auto|0|P1"_s,
                                            u"dark red=Liberation Serif|12|----|#c9211e|0|P1"_s, u"mono ten=Liberation Mono|10|----|auto|0|P1"_s,
                                            u"Justified line=Liberation Serif|12|----|auto|0|P8"_s};
     // One writer names black in its colour table, the other leaves the automatic colour.
     QTest::newRow("report, second writer")
-        << QStringLiteral("writers_report_abiword.rtf") << QStringLiteral("writers_report.txt") << reportAbsent
+        << u"writers_report_abiword.rtf"_s << u"writers_report.txt"_s << QStringList{} << reportAbsent
         << QStringList{u"Project Plan=Liberation Sans|18|B---|#000000|0|P1"_s, u"all three=Liberation Serif|12|BIU-|#000000|0|P1"_s,
                    u"dark red=Liberation Serif|12|----|#c9211e|0|P1"_s};
-    QTest::newRow("styles") << QStringLiteral("writers_styles.rtf") << QStringLiteral("writers_styles.txt")
-                            << QStringList{QStringLiteral("secret title"), QStringLiteral("example.org"),
-                                           QStringLiteral("HYPERLINK"), QStringLiteral("Symbol;"),
-                                           QStringLiteral("Heading")}
+    QTest::newRow("styles") << u"writers_styles.rtf"_s << u"writers_styles.txt"_s << QStringList{}
+                            << QStringList{u"secret title"_s, u"example.org"_s, u"HYPERLINK"_s, u"Symbol;"_s, u"Heading"_s}
                             << QStringList{u"Quarterly Report=Liberation Serif|24|B---|auto|0|P1"_s, u"Serif fourteen=DejaVu Serif|14|----|auto|0|P1"_s,
                                            u"Green sentence=Liberation Serif|12|----|#008000|0|P1"_s, u"Centred paragraph=Liberation Serif|12|----|auto|0|P4"_s,
                                            u"the example link=Liberation Serif|12|--U-|#000080|0|P1"_s};
-    QTest::newRow("international") << QStringLiteral("writers_intl.rtf") << QStringLiteral("writers_intl.txt")
-                                   << QStringList{QStringLiteral("wzDescription"), QStringLiteral("89504e47"),
-                                                  QStringLiteral("Intl")}
+    QTest::newRow("international") << u"writers_intl.rtf"_s << u"writers_intl.txt"_s << QStringList{}
+                                   << QStringList{u"wzDescription"_s, u"89504e47"_s, u"Intl"_s}
                                    << QStringList{u"Straße=Liberation Serif|12|----|auto|0|P1"_s, u"12=Liberation Serif|12|B---|auto|0|P1"_s};
+    QTest::newRow("rich edit")
+        << u"richedit_classic.rtf"_s << QString()
+        << QStringList{u"Plain Arial ten."_s, u"Bold then italic then underlined then struck."_s, u"Red text and green."_s,
+                       u"Centred Times sixteen"_s, u"Right Courier twelve"_s, u"Café € “quoted”\ttab"_s}
+        << QStringList{}
+        << QStringList{u"Bold=Arial|10|B---|auto|0|P1"_s, u"italic=Arial|10|-I--|auto|0|P1"_s,
+                       u"underlined=Arial|10|--U-|auto|0|P1"_s, u"struck=Arial|10|---S|auto|0|P1"_s,
+                       u"Red text=Arial|10|----|#ff0000|0|P1"_s, u"Centred=Times New Roman|16|----|auto|0|P4"_s,
+                       u"Right=Courier New|12|----|auto|0|P2"_s};
+    QTest::newRow("word processor")
+        << u"wordproc_full.rtf"_s << QString()
+        << QStringList{u"Report Title"_s,
+                       u"This is italic and red, with a footnote1 and a link: Example Site. Smart “quotes” "
+                       u"and ‘single’ – dashes — done."_s,
+                       u"\u00B7\tFirst bullet"_s, u"Cell one"_s, u"Cell two"_s, u"Picture:\uFFFC"_s}
+        << QStringList{u"Header text"_s, u"Footer"_s, u"Footnote text"_s, u"Secret"_s, u"Hidden company"_s,
+                       u"HYPERLINK"_s, u"Normal;"_s, u"Default Paragraph"_s, u"Courier;"_s, u"504b"_s, u"example.com"_s}
+        << QStringList{u"Report Title=Arial|16|B---|auto|0|P4"_s, u"red=Times New Roman|11|----|#ff0000|0|P1"_s,
+                       u"Example Site=Times New Roman|11|--U-|#0000ff|0|P1"_s};
+    // Table cells: one paragraph each, nothing empty in between.
+    QTest::newRow("pandoc")
+        << u"pandoc_sample.rtf"_s << QString()
+        << QStringList{u"Shopping notes"_s, u"1.\tFirst item"_s, u"\u2022\tBullet two"_s, u"A quoted paragraph."_s,
+                       u"Name\nQty\nApple\n3\nPear\n12"_s, u"Unicode beyond the code page: Ωmega, Привет, 日本語."_s}
+        << QStringList{}
+        << QStringList{u"Shopping=Helvetica|18|B---|auto|0|P1"_s, u"struck=Helvetica|12|---S|auto|0|P1"_s,
+                       u"code=Courier|12|----|auto|0|P1"_s};
+    QTest::newRow("cocoa")
+        << u"cocoa_style.rtf"_s << QString()
+        << QStringList{u"First line"_s, u"Centred blue bold"_s, u"Justified text with é and € euro."_s}
+        << QStringList{u"Helvetica"_s}
+        << QStringList{u"Centred blue=Helvetica-Bold|12|B---|#0000ff|0|P4"_s, u"Justified=Helvetica|12|----|auto|0|P8"_s};
+    QTest::newRow("metafiles") << u"metafile_pictures.rtf"_s << QString()
+                               << QStringList{u"Before \uFFFC after."_s, u"Binary \uFFFC tail."_s}
+                               << QStringList{u"End"_s, u"1234567"_s} << QStringList{};
+    // Code pages of the document and of single fonts; the charset is kept.
+    QTest::newRow("cyrillic and greek") << u"cyrillic_greek.rtf"_s << QString()
+                                        << QStringList{u"Привет, мир!"_s, u"Βελτιστο"_s, u"Café €"_s}
+                                        << QStringList{} << QStringList{u"Привет=Arial|10|----|auto|204|P1"_s};
+    QTest::newRow("shift-jis") << u"japanese_sjis.rtf"_s << QString() << QStringList{u"日本語 and 日本 end"_s}
+                               << QStringList{} << QStringList{u"日本語=MS Gothic|10|----|auto|128|P1"_s};
 }
 
 void TestRtfWriters::textAsExported()
 {
     QFETCH(QString, file);
     QFETCH(QString, reference);
+    QFETCH(QStringList, paras);
     QFETCH(QStringList, absent);
     QFETCH(QStringList, runs);
     QTextDocument doc;
     rtf::read(readFile(file), &doc);
     const QString text = doc.toPlainText();
-    QCOMPARE(normalized(text), normalized(referenceText(reference)));
+    if (!reference.isEmpty())
+        QCOMPARE(normalized(text), normalized(referenceText(reference)));
+    const QStringList got = paragraphs(doc);
+    const QString joined = u'\n' + got.join(u'\n') + u'\n';
+    qsizetype at = 0;
+    for (const QString &p : paras) {
+        at = joined.indexOf(u'\n' + p + u'\n', at);
+        QVERIFY2(at >= 0, qPrintable(u"missing \"%1\" in:%2"_s.arg(p, joined)));
+        at += p.size() + 1;
+    }
     for (const QString &a : absent)
         QVERIFY2(!text.contains(a), qPrintable(a));
     // No paragraph starts with stray blanks (an unnumbered heading's list label is dropped).
-    for (const QString &p : paragraphs(doc))
+    for (const QString &p : got)
         QVERIFY2(!p.startsWith(QLatin1Char('\t')), qPrintable(p));
+    QVERIFY(!got.last().isEmpty()); // the closing paragraph mark adds no empty paragraph
     for (const QString &run : runs)
         QCOMPARE(run.section(u'=', 0, 0) + u'=' + runAt(doc, run.section(u'=', 0, 0)), run);
-}
-
-void TestRtfWriters::constructs_data()
-{
-    QTest::addColumn<QByteArray>("body");
-    QTest::addColumn<QStringList>("paras");
-
-    const auto P = [](std::initializer_list<const char16_t *> list) {
-        QStringList out;
-        for (const char16_t *s : list)
-            out << QString::fromUtf16(s);
-        return out;
-    };
-    QTest::newRow("starred field result")
-        << QByteArray("x{\\field{\\*\\fldinst {HYPERLINK \"http://a.example/\"}}{\\*\\fldrslt{\\ul link}}}y") << P({u"xlinky"});
-    QTest::newRow("field result unstarred")
-        << QByteArray("x{\\field{\\*\\fldinst PAGE}{\\fldrslt 7}}y") << P({u"x7y"});
-    QTest::newRow("upr reads the unicode half")
-        << QByteArray("A{\\upr{ansi?}{\\*\\ud{uni\\u8364?}}}B") << P({u"Auni€B"});
-    QTest::newRow("shape picture, result skipped")
-        << QByteArray("s{\\shp{\\*\\shpinst\\shpleft0{\\sp{\\sn shapeType}{\\sv 75}}{\\sp{\\sn pib}{\\sv {\\pict"
-                      "\\wmetafile8\\picw10\\pich10 0102}}}}{\\shprslt\\par\\pard{\\pict\\wmetafile8 0102}\\par}}t")
-        << P({u"s\uFFFCt"});
-    QTest::newRow("shape text box")
-        << QByteArray("a{\\shp{\\*\\shpinst{\\sp{\\sn fillColor}{\\sv 255}}{\\shptxt box}}{\\shprslt{\\*\\do\\dobxcolumn"
-                      "{\\dptxbxtext box}}}}b")
-        << P({u"aboxb"});
-    QTest::newRow("object shows its result")
-        << QByteArray("o{\\object\\objemb{\\*\\objclass Paint}{\\*\\objdata 01050000}{\\result{\\pict\\wmetafile8 0102}}}p")
-        << P({u"o\uFFFCp"});
-    QTest::newRow("object data unstarred")
-        << QByteArray("o{\\object{\\objclass Word}{\\objdata 414243\\bin3 }}}}{\\result r}}p") << P({u"orp"});
-    QTest::newRow("object with result text")
-        << QByteArray("o{\\object{\\objclass Word}{\\objdata 414243}{\\result res}}p") << P({u"oresp"});
-    QTest::newRow("footnote marks numbered")
-        << QByteArray("a{\\super\\chftn}{\\footnote\\pard\\plain{\\super\\chftn} one}b{\\super\\chftn}{\\*\\footnote "
-                      "{\\chftn} two}c")
-        << P({u"a1b2c"});
-    QTest::newRow("fallback as named character")
-        << QByteArray("\\uc1\\u8212\\emdash x\\u8220\\ldblquote y\\u8226\\bullet z") << P({u"—x“y•z"});
-    QTest::newRow("fallback as symbol") << QByteArray("\\u160\\~x\\u8209\\_y") << P({u"\u00A0x\u2011y"});
-    QTest::newRow("fallback in nested uc")
-        << QByteArray("{\\uc2\\u26085\\'93\\'fa}{\\uc0\\u26412}\\u8364?") << P({u"日本€"});
-    QTest::newRow("blank list label dropped")
-        << QByteArray("{\\listtext\\pard\\plain \\tab}\\pard Heading\\par{\\listtext 1.\\tab}Item\\par "
-                      "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Old bullet")
-        << P({u"Heading", u"1.\tItem", u"\u00B7\tOld bullet"});
-    QTest::newRow("unstarred metadata")
-        << QByteArray("{\\title Secret}{\\author Me}{\\operator X}{\\keywords k}a{\\pn{\\pntxta .}}b") << P({u"ab"});
-    QTest::newRow("form field and bookmark")
-        << QByteArray("{\\field{\\*\\fldinst { FORMTEXT }{\\*\\datafield 8001}{\\*\\formfield{\\fftype0{\\*\\ffname "
-                      "Text1}}}}{\\fldrslt{Typed}}}{\\*\\bkmkstart Text1}{\\*\\bkmkend Text1}!")
-        << P({u"Typed!"});
-    QTest::newRow("nested table cells")
-        << QByteArray("\\pard\\intbl a\\cell{\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell{\\*\\nesttableprops\\trowd"
-                      "\\cellx100\\nestrow}}b\\cell\\row\\pard after")
-        << P({u"a", u"n1", u"n2", u"b", u"after"});
-}
-
-void TestRtfWriters::constructs()
-{
-    QFETCH(QByteArray, body);
-    QFETCH(QStringList, paras);
-    QCOMPARE(readParagraphs("{\\rtf1\\ansi\\ansicpg1252\\deff0{\\fonttbl{\\f0\\fnil Arial;}}" + body + "}"), paras);
+    verifyRoundTrip(doc); // whatever we read, we write and read back the same
 }
 
 void TestRtfWriters::fontNames_data()
