@@ -898,9 +898,13 @@ void Reader::fieldDone()
             continue;
         }
         if (rest.startsWith(QLatin1Char('"'))) {
-            const qsizetype end = rest.indexOf(QLatin1Char('"'), 1);
-            arg = rest.mid(1, end < 0 ? -1 : end - 1);
-            rest = end < 0 ? QString() : rest.mid(end + 1).trimmed();
+            qsizetype i = 1;
+            for (; i < rest.size() && rest.at(i) != QLatin1Char('"'); ++i) {
+                if (rest.at(i) == QLatin1Char('\\') && i + 1 < rest.size())
+                    ++i;
+                arg += rest.at(i);
+            }
+            rest = rest.mid(i + 1).trimmed();
         } else {
             const qsizetype space = rest.indexOf(QLatin1Char(' '));
             arg = rest.left(space);

@@ -515,8 +515,9 @@ private:
     void openLink(const QString &href)
     {
         m_body.raw("{\\field{\\*\\fldinst{HYPERLINK \"");
+        // In the instruction a quote or backslash inside the quotes is escaped by a backslash.
         QString address = href;
-        address.replace(QLatin1Char('"'), QLatin1String("%22"));
+        address.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
         writeText(address, true);
         m_body.raw("\"}}{\\fldrslt{");
         m_outside = m_current;
