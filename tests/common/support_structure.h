@@ -31,8 +31,8 @@ inline QString describeRun(const QTextCharFormat &f, const QTextDocument &doc)
     return QStringLiteral("%1 %2 %3%4%5%6 %7 %8 %9")
         .arg(families.isEmpty() ? doc.defaultFont().family() : families.first())
         .arg(rtf::halfPoints(f, doc.defaultFont()))
-        .arg(bold ? u'B' : u'-').arg(f.fontItalic() ? u'I' : u'-')
-        .arg(f.fontUnderline() ? u'U' : u'-').arg(f.fontStrikeOut() ? u'S' : u'-')
+        .arg(QChar(bold ? u'B' : u'-'), QChar(f.fontItalic() ? u'I' : u'-'), QChar(f.fontUnderline() ? u'U' : u'-'),
+             QChar(f.fontStrikeOut() ? u'S' : u'-'))
         .arg(f.foreground().style() != Qt::NoBrush ? f.foreground().color().name() : QStringLiteral("auto"))
         .arg(f.background().style() != Qt::NoBrush ? f.background().color().name() : QStringLiteral("none"))
         .arg(f.isAnchor() ? f.anchorHref() : QString());
