@@ -17,6 +17,7 @@
 #include <QUrl>
 
 #include <cmath>
+#include <memory>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -85,7 +86,7 @@ void unkeptParts(QTextFrame *frame, bool inTable, QStringList &notes)
         QString note;
         if (table && inTable)
             note = QStringLiteral("Tables of nested tables are kept as text");
-        else if (!table)
+        else if (!table && child->frameFormat().position() != QTextFrameFormat::InFlow)
             note = QStringLiteral("Floating frames are kept as text");
         if (!note.isEmpty() && !notes.contains(note))
             notes << note;
@@ -414,6 +415,7 @@ void RichEdit::insertDocument(QTextDocument &pasted, QStringList &notes, const Q
     {
         int position, length;
         QTextImageFormat format;
+        bool remove = false;
     };
     QList<Change> changes;
     QStringList unkept;
@@ -436,7 +438,7 @@ void RichEdit::insertDocument(QTextDocument &pasted, QStringList &notes, const Q
             }
             if (!image.isValid() && !f.hasProperty(rtf::PictureKindProperty)) {
                 unkept << f.name();
-                changes.append({frag.position(), frag.length(), QTextImageFormat()});
+                changes.append({frag.position(), frag.length(), f, true});
                 continue;
             }
             const QString name = QStringLiteral("pasted:%1").arg(++m_pastedPictures);
@@ -454,10 +456,10 @@ void RichEdit::insertDocument(QTextDocument &pasted, QStringList &notes, const Q
         QTextCursor c(&pasted);
         c.setPosition(it->position);
         c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
-        if (it->format.isValid())
-            c.setCharFormat(it->format);
-        else
+        if (it->remove)
             c.removeSelectedText();
+        else
+            c.setCharFormat(it->format);
     }
     if (!unkept.isEmpty())
         notes << QStringLiteral("Pictures known only by their web address are not kept: ") + unkept.join(QStringLiteral(", "));
@@ -498,8 +500,9 @@ void RichEdit::insertPicture(QImage image)
     const QString name = QStringLiteral("pasted:%1").arg(++m_pastedPictures);
     // Shown within the item's picture budget; stored at its own size.
     QImage shown = image;
-    if (qint64(image.width()) * image.height() > rtf::PicturePixelBudget)
-        shown = image.scaled(QSize(4096, 4096), Qt::KeepAspectRatio, Qt::SmoothTransformation);
+    if (const double pixels = double(image.width()) * image.height(); pixels > rtf::PicturePixelBudget)
+        shown = image.scaled((QSizeF(image.size()) * std::sqrt(rtf::PicturePixelBudget / pixels)).toSize(),
+                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
     document()->addResource(QTextDocument::ImageResource, QUrl(name), shown);
     QTextImageFormat f;
     f.setName(name);
@@ -518,7 +521,11 @@ void RichEdit::insertPicture(QImage image)
 
 QMimeData *RichEdit::createMimeDataFromSelection() const
 {
-    QMimeData *data = QTextEdit::createMimeDataFromSelection();
+    // Qt's own mime data lists a fixed set of formats, so ours is a plain one.
+    const std::unique_ptr<QMimeData> own(QTextEdit::createMimeDataFromSelection());
+    auto *data = new QMimeData;
+    data->setText(own->text());
+    data->setHtml(own->html());
     QTextDocument selected;
     selected.setDefaultFont(document()->defaultFont());
     QTextCursor(&selected).insertFragment(textCursor().selection());

@@ -7,6 +7,7 @@
 
 #include <QHash>
 #include <QImage>
+#include <QRegularExpression>
 #include <QStringList>
 #include <QTextBlock>
 #include <QTextCursor>
@@ -58,9 +59,11 @@ inline QString describeParagraph(const QTextBlock &b, QHash<const void *, int> &
     }
     if (const QTextTable *table = QTextCursor(b).currentTable()) {
         const QTextTableCell cell = table->cellAt(b.position());
-        QString widths;
+        QString widths; // columns of no given width are the same as no widths at all
         for (const QTextLength &w : table->format().columnWidthConstraints())
             widths += QStringLiteral("%1:%2,").arg(int(w.type())).arg(w.rawValue());
+        if (!widths.contains(QRegularExpression(QStringLiteral("[12]:"))))
+            widths.clear();
         const int n = int(objects.size());
         d += QStringLiteral(" | table %1 %2x%3 widths %4 cell %5,%6")
                  .arg(objects.contains(table) ? objects[table] : objects[table] = n)
