@@ -5,16 +5,10 @@
 // way they are shown, so that documents made by different means compare.
 #include "rtf/Rtf.h"
 
-#include <QHash>
 #include <QImage>
-#include <QRegularExpression>
-#include <QStringList>
-#include <QTextBlock>
 #include <QTextCursor>
-#include <QTextDocument>
 #include <QTextList>
 #include <QTextTable>
-#include <QUrl>
 
 namespace teststruct {
 
@@ -49,11 +43,11 @@ inline QString describeParagraph(const QTextBlock &b, QHash<const void *, int> &
                     .arg(int(bf.alignment() & Qt::AlignHorizontal_Mask)).arg(bf.leftMargin()).arg(bf.rightMargin())
                     .arg(bf.topMargin()).arg(bf.bottomMargin()).arg(bf.textIndent()).arg(bf.lineHeightType())
                     .arg(bf.lineHeight()).arg(tabs).arg(int(bf.pageBreakPolicy()));
+    const auto id = [&objects](const void *object) { return int(objects.insert(object, objects.value(object, int(objects.size()))).value()); };
     if (const QTextList *list = b.textList()) {
         const QTextListFormat lf = list->format();
-        const int n = int(objects.size());
         d += QStringLiteral(" | list %1 style %2 level %3 start %4 item %5")
-                 .arg(objects.contains(list) ? objects[list] : objects[list] = n)
+                 .arg(id(list))
                  .arg(int(lf.style())).arg(lf.indent()).arg(lf.intProperty(rtf::ListStartProperty))
                  .arg(list->itemNumber(b));
     }
@@ -62,11 +56,10 @@ inline QString describeParagraph(const QTextBlock &b, QHash<const void *, int> &
         QString widths; // columns of no given width are the same as no widths at all
         for (const QTextLength &w : table->format().columnWidthConstraints())
             widths += QStringLiteral("%1:%2,").arg(int(w.type())).arg(w.rawValue());
-        if (!widths.contains(QRegularExpression(QStringLiteral("[12]:"))))
+        if (!widths.contains(u"1:") && !widths.contains(u"2:"))
             widths.clear();
-        const int n = int(objects.size());
         d += QStringLiteral(" | table %1 %2x%3 widths %4 cell %5,%6")
-                 .arg(objects.contains(table) ? objects[table] : objects[table] = n)
+                 .arg(id(table))
                  .arg(table->rows()).arg(table->columns()).arg(widths).arg(cell.row()).arg(cell.column());
     }
     return d;
