@@ -375,6 +375,10 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
         break;
     case kw::ClFtsWidth: m_cellDef.widthType = param; break;
     case kw::ClwWidth: m_cellDef.width = param; break;
+    case kw::ClMgf: m_cellDef.mergeFirst = true; break;
+    case kw::ClMrg: m_cellDef.merged = true; break;
+    case kw::ClvMgf: m_cellDef.vMergeFirst = true; break;
+    case kw::ClvMrg: m_cellDef.vMerged = true; break;
     case kw::Row: endRow(); break;
     case kw::NestCell:
         // A table inside a cell is kept as its text, one paragraph a cell.

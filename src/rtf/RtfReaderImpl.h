@@ -81,6 +81,8 @@ struct CellDef
     int right = 0;       // twips
     int widthType = 0;   // \clftsWidth: 1 auto, 2 fiftieths of a percent, 3 twips
     int width = 0;
+    bool mergeFirst = false, merged = false;   // \clmgf, \clmrg: with the cells to the right
+    bool vMergeFirst = false, vMerged = false; // \clvmgf, \clvmrg: with the cells below
 };
 
 // A list of a word processor's list table: its levels' styles and starts.
@@ -243,6 +245,7 @@ private:
     QTextTable *m_table = nullptr;
     int m_row = 0, m_col = 0;
     bool m_rowDone = false, m_needCell = false;
+    std::vector<int> m_vMergeTop; // per column: the row a vertical merge began in, or -1
     int m_footnotes = 0;
 
     QByteArray m_shapeName; // name of the shape property being read

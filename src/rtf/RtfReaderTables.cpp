@@ -397,6 +397,7 @@ void Reader::startTable()
         tf.setColumnWidthConstraints(widths);
     const int columns = std::clamp(int(m_rowDef.size()), 1, kMaxColumns);
     m_table = m_cursor.insertTable(1, columns, tf);
+    m_vMergeTop.clear();
     m_row = m_col = 0;
     m_rowDone = m_needCell = false;
     m_pendingPar = false;
@@ -439,11 +440,34 @@ void Reader::endCell()
     m_lastMarkWasPar = false;
 }
 
+// Merged cells as the row definition marks them: the first cell takes the
+// ones to its right (\clmgf, \clmrg) and below (\clvmgf, \clvmrg).
 void Reader::endRow()
 {
     if (!m_table)
         return;
     flushText();
+    const int row = m_table->rows() - 1;
+    const int columns = std::min<int>(int(m_rowDef.size()), m_table->columns());
+    m_vMergeTop.resize(std::size_t(m_table->columns()), -1);
+    for (int c = 0; c < columns; ++c) {
+        const CellDef &def = m_rowDef[std::size_t(c)];
+        if (def.mergeFirst) {
+            int span = 1;
+            while (c + span < columns && m_rowDef[std::size_t(c + span)].merged)
+                ++span;
+            if (span > 1)
+                m_table->mergeCells(row, c, 1, span);
+        }
+        if (def.vMergeFirst) {
+            m_vMergeTop[std::size_t(c)] = row;
+        } else if (def.vMerged && m_vMergeTop[std::size_t(c)] >= 0) {
+            const int top = m_vMergeTop[std::size_t(c)];
+            m_table->mergeCells(top, c, row - top + 1, m_table->cellAt(top, c).columnSpan());
+        } else if (!def.merged) {
+            m_vMergeTop[std::size_t(c)] = -1;
+        }
+    }
     m_rowDone = true;
     m_needCell = false;
 }

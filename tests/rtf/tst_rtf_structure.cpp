@@ -6,7 +6,6 @@
 #include "support_rtfdoc.h"
 #include "support_structure.h"
 
-#include <QRegularExpression>
 #include <QTest>
 
 using namespace teststruct;
@@ -27,8 +26,9 @@ const QString kLinks = QStringLiteral(
     "<p>See <a href='https://example.com/a?b=&quot;c&quot;&amp;d={e}\\f'>the <b>page</b></a>"
     "<a href='mailto:me@example.com'>mail me</a> now.</p>");
 const QString kTable = QStringLiteral(
-    "<p>Before</p><table border=1><tr><td width=120><b>r0c0</b></td><td width='30%'>r0c1</td><td>r0c2</td></tr>"
-    "<tr><td>r1c0</td><td>r1c1<p align=center style='color:red'>second line</p></td><td></td></tr></table><p>After</p>");
+    "<p>Before</p><table border=1><tr><td width=120 rowspan=2><b>r0c0</b></td><td width='30%'>r0c1</td><td>r0c2</td></tr>"
+    "<tr><td colspan=2>r1c1<p align=center style='color:red'>second line</p></td></tr><tr><td></td><td>r2c1</td>"
+    "<td>r2c2</td></tr></table><p>After</p>");
 
 void picture(QTextCursor &c)
 {
@@ -171,7 +171,7 @@ void TestRtfStructure::damaged()
     QFETCH(QString, text);
     QTextDocument doc;
     rtf::read("{\\rtf1\\ansi{\\fonttbl{\\f0 Arial;}}" + body, &doc);
-    QCOMPARE(doc.toPlainText().remove(QRegularExpression(QStringLiteral("\\s"))), text);
+    QCOMPARE(doc.toPlainText().simplified().remove(u' '), text);
     QTextDocument again; // and what was read is written and read the same
     rtf::read(rtf::write(&doc), &again);
     QCOMPARE(describe(again), describe(doc));
