@@ -8,6 +8,7 @@
 #include <QAbstractTextDocumentLayout>
 #include <QBuffer>
 #include <QDesktopServices>
+#include <QImageReader>
 #include <QKeyEvent>
 #include <QMimeData>
 #include <QStatusBar>
@@ -76,6 +77,19 @@ bool isWebAddress(const QString &word)
             return QUrl(word, QUrl::StrictMode).isValid();
     }
     return false;
+}
+
+// Picture files dropped from a file manager: all of them must be pictures.
+// Only their headers are read: this is asked on every move of a drag.
+QStringList pictureFiles(const QMimeData *source)
+{
+    QStringList paths;
+    for (const QUrl &url : source->urls()) {
+        if (!url.isLocalFile() || !QImageReader(url.toLocalFile()).canRead())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
 }
 
 // What a pasted document holds that an item cannot keep.
@@ -366,7 +380,7 @@ void RichEdit::applyDefaultFormatIfEmpty()
 bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
 {
     return source->hasFormat(QLatin1String(kRtfMime)) || source->hasFormat(QLatin1String(kRtfMimeAlt))
-           || source->hasImage() || QTextEdit::canInsertFromMimeData(source);
+           || source->hasImage() || !pictureFiles(source).isEmpty() || QTextEdit::canInsertFromMimeData(source);
 }
 
 void RichEdit::insertFromMimeData(const QMimeData *source)
@@ -389,6 +403,10 @@ void RichEdit::insertFromMimeData(const QMimeData *source)
             notes << QStringLiteral("Form fields are kept as their text");
     } else if (source->hasImage()) {
         insertPicture(qvariant_cast<QImage>(source->imageData()));
+        return;
+    } else if (const QStringList files = pictureFiles(source); !files.isEmpty()) {
+        for (const QString &file : files)
+            insertPicture(QImage(file));
         return;
     } else if (source->hasHtml()) {
         QString html = source->html();
