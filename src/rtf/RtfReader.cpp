@@ -322,7 +322,14 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
         m_st.outerDest = Dest::Normal;
         m_st.dest = Dest::Discard;
         break;
-    case kw::ListText: startListText(); break;
+    case kw::ListText:
+        // A paragraph already known as a list item numbers itself: its label is not read at all.
+        if (listSpecOf(m_st.para).level > 0) {
+            m_st.dest = m_st.outerDest = Dest::Discard;
+            break;
+        }
+        startListText();
+        break;
     case kw::Ansi: m_ansiCodePage = 1252; break;
     case kw::Mac: m_ansiCodePage = 10000; break;
     case kw::Pc: m_ansiCodePage = 437; break;
