@@ -5,8 +5,13 @@
 #include "rtf/Rtf.h"
 #include "store/MasterFile.h"
 
+#include <QBuffer>
+#include <QImage>
 #include <QLocale>
+#include <QTextBlock>
+#include <QTextCursor>
 #include <QTextDocument>
+#include <QUrl>
 
 std::optional<TextFormat> ParseTextFormat(const QString &name)
 {
@@ -54,6 +59,46 @@ QByteArray plainText(const QTextDocument &doc)
     return text.toUtf8();
 }
 
+// Qt's HTML names a picture by the document's resource name, which means
+// nothing outside it: each picture becomes a data: address holding a PNG.
+void embedPictures(QTextDocument &doc)
+{
+    struct Change
+    {
+        int position, length;
+        QTextImageFormat format;
+    };
+    QList<Change> changes;
+    QHash<QString, QString> addresses;
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            if (!it.fragment().charFormat().isImageFormat())
+                continue;
+            QTextImageFormat f = it.fragment().charFormat().toImageFormat();
+            QString &address = addresses[f.name()];
+            if (address.isEmpty()) {
+                QByteArray png = f.property(rtf::PictureDataProperty).toByteArray();
+                if (!f.stringProperty(rtf::PictureKindProperty).startsWith(QLatin1String("pngblip"))
+                    || !png.startsWith("\x89PNG")) {
+                    png.clear();
+                    QBuffer buffer(&png);
+                    buffer.open(QIODevice::WriteOnly);
+                    doc.resource(QTextDocument::ImageResource, QUrl(f.name())).value<QImage>().save(&buffer, "PNG");
+                }
+                address = QStringLiteral("data:image/png;base64,") + QString::fromLatin1(png.toBase64());
+            }
+            f.setName(address);
+            changes.append({it.fragment().position(), it.fragment().length(), f});
+        }
+    }
+    for (const Change &c : changes) {
+        QTextCursor cursor(&doc);
+        cursor.setPosition(c.position);
+        cursor.setPosition(c.position + c.length, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(c.format);
+    }
+}
+
 } // namespace
 
 QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format)
@@ -69,6 +114,7 @@ QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format)
         // the stored text.
         return rtf::write(&doc);
     case TextFormat::Html:
+        embedPictures(doc);
         return doc.toHtml().toUtf8();
     case TextFormat::Pdf: {
         TPreviewPrinter layout; // the default page setup

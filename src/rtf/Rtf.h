@@ -2,6 +2,9 @@
 #include <QByteArray>
 #include <QTextFormat>
 
+class QFont;
+class QTextCharFormat;
+
 class QTextDocument;
 
 // Our own RTF reader and writer for item text; no widgets involved.
@@ -29,6 +32,17 @@ inline constexpr char PlaceholderPictureName[] = "rtfpict:placeholder";
 // past it, pictures are decoded smaller (their stored size is unchanged).
 inline constexpr qint64 PicturePixelBudget = 16 * 1024 * 1024;
 
+// A list's first number (RTF \pnstart, \levelstartat) on QTextListFormat:
+// Qt 6.4's lists have no start of their own, so the editor numbers from 1.
+inline constexpr int ListStartProperty = QTextFormat::UserProperty + 20;
+
+// Twips per document pixel: sizes and indents are stored at 96 dots an inch.
+inline constexpr int TwipsPerPixel = 15;
+// What a list level indents its paragraphs by, and the hanging first line
+// that holds the number, in the file.
+inline constexpr int ListIndentTwips = 600;
+inline constexpr int ListHangTwips = 360;
+
 enum class FontKind { Nil, Roman, Swiss, Modern, Script, Decor, Tech, Bidi };
 
 // Replaces the document's content with the RTF in data. Data that does not
@@ -39,6 +53,10 @@ void read(const QByteArray &data, QTextDocument *doc);
 // The document as RTF: lines end CR LF, none longer than about 200
 // characters, and no line is exactly "End" or exactly seven digits.
 QByteArray write(const QTextDocument *doc);
+
+// The size in half-points a run is shown at, resolving what HTML import
+// gives (a size adjustment for headings, pixel sizes) against the default.
+int halfPoints(const QTextCharFormat &format, const QFont &defaultFont);
 
 // True for a line the tree file would mistake for a key line or an "End" line.
 bool isForbiddenLine(QByteArrayView line);

@@ -36,6 +36,15 @@ enum Id {
     PngBlip, JpegBlip, OtherBlip,
     // picture sizes
     PicW, PicH, PicWGoal, PicHGoal, PicScaleX, PicScaleY,
+    // paragraph formatting
+    Li, Ri, Fi, Sb, Sa, Sl, SlMult, Tx, Tqr, Tqc, Tqdec, PageBb, Highlight, Cb,
+    // links: the field instruction
+    FldInst,
+    // lists: the classic form \pn and the word processors' list tables
+    Pn, PnLvl, PnLvlBlt, PnLvlBody, PnLvlCont, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm, PnStart, PnTxtB,
+    ListTable, ListOverrideTable, List, ListLevel, LevelNfc, LevelStartAt, ListId, ListOverride, Ls, Ilvl,
+    // tables
+    Trowd, CellX, Intbl, Row, Itap, NestCell, NestRow, ClFtsWidth, ClwWidth, ClMgf, ClMrg, ClvMgf, ClvMrg,
 };
 
 Id lookup(std::string_view word);

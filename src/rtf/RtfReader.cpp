@@ -5,6 +5,8 @@
 
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextList>
+#include <QTextTable>
 
 #include <algorithm>
 #include <climits>
@@ -103,6 +105,15 @@ void Reader::closeGroup()
     }
     if (closed.listText && !m_st.listText)
         endListText();
+    if (closed.dest == Dest::FieldInst && m_st.dest != Dest::FieldInst) {
+        fieldDone();
+    } else if (closed.dest == Dest::PnText && m_st.dest == Dest::Pn) {
+        m_st.para.pnBullet = closed.para.pnBullet;
+    } else if (closed.dest == Dest::Pn && m_st.dest != Dest::Pn) {
+        // A list's properties belong to the paragraph, not to their group.
+        m_st.para.pn = closed.para.pn;
+        m_st.para.pnBullet = closed.para.pnBullet;
+    }
 }
 
 // Skips the rest of the current group, its closing brace included.
@@ -235,7 +246,8 @@ void Reader::handleWord(std::string_view word, bool hasParam, int param)
         return;
     // \* marks a destination that may be skipped when not understood; the
     // ones we read are read whether or not a writer marks them so.
-    if (star && id != kw::ShpPict && id != kw::ReadDest && id != kw::Ud && id != kw::ListText) {
+    if (star && id != kw::ShpPict && id != kw::ReadDest && id != kw::Ud && id != kw::ListText && id != kw::FldInst
+        && id != kw::Pn && id != kw::ListTable && id != kw::ListOverrideTable) {
         skipGroup();
         return;
     }
@@ -271,6 +283,16 @@ void Reader::handleWord(std::string_view word, bool hasParam, int param)
     case Dest::Pict: pictWord(id, word, hasParam, param); break;
     case Dest::Discard: discardWord(id); break;
     case Dest::ShapeName: break;
+    case Dest::FieldInst:
+        if (id == kw::U) {
+            addChar(unicodeOf(param));
+            m_skipChars = m_st.uc;
+        }
+        break;
+    case Dest::Pn: pnWord(id, hasParam, param); break;
+    case Dest::PnText: break;
+    case Dest::ListTable:
+    case Dest::ListOverrideTable: listTableWord(id, param); break;
     }
 }
 
@@ -300,7 +322,14 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
         m_st.outerDest = Dest::Normal;
         m_st.dest = Dest::Discard;
         break;
-    case kw::ListText: startListText(); break;
+    case kw::ListText:
+        // A paragraph already known as a list item numbers itself: its label is not read at all.
+        if (listSpecOf(m_st.para).level > 0) {
+            m_st.dest = m_st.outerDest = Dest::Discard;
+            break;
+        }
+        startListText();
+        break;
     case kw::Ansi: m_ansiCodePage = 1252; break;
     case kw::Mac: m_ansiCodePage = 10000; break;
     case kw::Pc: m_ansiCodePage = 437; break;
@@ -324,13 +353,56 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
     case kw::Strike: ch.strike = on; break;
     case kw::Cf: ch.cf = param; break;
     case kw::Plain: ch = CharKey(); break;
-    case kw::Pard: m_st.align = Qt::AlignLeft; break;
+    case kw::Pard:
+        m_st.align = Qt::AlignLeft;
+        m_st.para = Para();
+        break;
+    case kw::FldInst:
+        m_st.dest = Dest::FieldInst;
+        m_fieldInst.clear();
+        break;
+    case kw::Pn:
+        m_st.dest = Dest::Pn;
+        m_st.para.pn = ListSpec();
+        m_st.para.pnBullet = QChar();
+        break;
+    case kw::ListTable: m_st.dest = Dest::ListTable; break;
+    case kw::ListOverrideTable: m_st.dest = Dest::ListOverrideTable; break;
+    case kw::Highlight:
+    case kw::Cb: ch.bg = std::max(param, 0); break;
+    case kw::Trowd:
+        m_rowDef.clear();
+        m_cellDef = CellDef();
+        break;
+    case kw::CellX:
+        m_cellDef.right = param;
+        if (m_rowDef.size() < 64) // more columns than any page holds
+            m_rowDef.push_back(m_cellDef);
+        m_cellDef = CellDef();
+        break;
+    case kw::ClFtsWidth: m_cellDef.widthType = param; break;
+    case kw::ClwWidth: m_cellDef.width = param; break;
+    case kw::ClMgf: m_cellDef.mergeFirst = true; break;
+    case kw::ClMrg: m_cellDef.merged = true; break;
+    case kw::ClvMgf: m_cellDef.vMergeFirst = true; break;
+    case kw::ClvMrg: m_cellDef.vMerged = true; break;
+    case kw::Row: endRow(); break;
+    case kw::NestCell:
+        // A table inside a cell is kept as its text, one paragraph a cell.
+        if (!(m_pendingPar && m_lastMarkWasPar))
+            paragraph();
+        m_lastMarkWasPar = false;
+        break;
     case kw::Ql: m_st.align = Qt::AlignLeft; break;
     case kw::Qc: m_st.align = Qt::AlignHCenter; break;
     case kw::Qr: m_st.align = Qt::AlignRight; break;
     case kw::Qj: m_st.align = Qt::AlignJustify; break;
     case kw::Par: paragraph(); break;
     case kw::Cell:
+        if (m_st.para.intbl && m_st.para.itap == 1) {
+            endCell();
+            break;
+        }
         // One paragraph per cell: a cell whose text already ended with \par adds none.
         if (!(m_pendingPar && m_lastMarkWasPar))
             paragraph();
@@ -341,6 +413,8 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
         // A break inside a paragraph ends it; one between paragraphs adds nothing.
         if (!m_pendingPar && (!m_pending.isEmpty() || !m_pendingBytes.isEmpty() || m_cursor.block().length() > 1))
             paragraph();
+        if (id == kw::Page)
+            m_pageBreakNext = true;
         break;
     case kw::Chftn: {
         // The automatic footnote number; the note itself is not kept.
@@ -367,6 +441,38 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
     case kw::RtlMark: addChar(0x200F); break;
     case kw::Zwbo: addChar(0x200B); break;
     case kw::Zwnbo: addChar(0x2060); break;
+    default: paraWord(id, hasParam, param); break;
+    }
+}
+
+void Reader::paraWord(kw::Id id, bool hasParam, int param)
+{
+    Para &p = m_st.para;
+    switch (id) {
+    case kw::Li: p.li = param; break;
+    case kw::Ri: p.ri = param; break;
+    case kw::Fi: p.fi = param; break;
+    case kw::Sb: p.sb = param; break;
+    case kw::Sa: p.sa = param; break;
+    case kw::Sl: p.sl = param; break;
+    case kw::SlMult: p.slMult = !hasParam || param != 0; break;
+    case kw::Tqr: p.tabType = QTextOption::RightTab; break;
+    case kw::Tqc: p.tabType = QTextOption::CenterTab; break;
+    case kw::Tqdec: p.tabType = QTextOption::DelimiterTab; break;
+    case kw::Tx:
+        if (p.tabs.size() < 64)
+            p.tabs.append(QTextOption::Tab(param / double(TwipsPerPixel), p.tabType,
+                                           p.tabType == QTextOption::DelimiterTab ? QChar('.') : QChar()));
+        p.tabType = QTextOption::LeftTab;
+        break;
+    case kw::PageBb: p.pageBefore = !hasParam || param != 0; break;
+    case kw::Intbl: p.intbl = true; break;
+    case kw::Itap:
+        p.itap = param;
+        p.intbl = param > 0;
+        break;
+    case kw::Ls: p.ls = param; break;
+    case kw::Ilvl: p.ilvl = param; break;
     default: break;
     }
 }
@@ -383,7 +489,20 @@ void Reader::text()
             m_shapeName.append(*m_p);
         ++m_p;
         break;
-    case Dest::Discard: ++m_p; break;
+    case Dest::Discard:
+    case Dest::Pn:
+    case Dest::ListTable:
+    case Dest::ListOverrideTable: ++m_p; break;
+    case Dest::FieldInst:
+        if (m_fieldInst.size() < 4096)
+            m_fieldInst += QLatin1Char(*m_p);
+        ++m_p;
+        break;
+    case Dest::PnText:
+        if (m_st.para.pnBullet.isNull() && *m_p != ' ')
+            m_st.para.pnBullet = QLatin1Char(*m_p);
+        ++m_p;
+        break;
     }
 }
 
@@ -425,6 +544,14 @@ void Reader::addByte(char byte)
         m_fontBytes.append(byte);
         return;
     }
+    if (m_st.dest == Dest::FieldInst || m_st.dest == Dest::PnText) {
+        const QChar c = cp1252ToUnicode(static_cast<unsigned char>(byte));
+        if (m_st.dest == Dest::FieldInst)
+            m_fieldInst += c;
+        else if (m_st.para.pnBullet.isNull())
+            m_st.para.pnBullet = c;
+        return;
+    }
     if (m_st.dest != Dest::Normal)
         return;
     if (m_pendingPar)
@@ -444,6 +571,11 @@ void Reader::addChar(char16_t c)
     if (m_st.dest == Dest::FontTable) {
         decodeFontBytes();
         m_font.name += QChar(c);
+        return;
+    }
+    if (m_st.dest == Dest::FieldInst) {
+        if (c != 0)
+            m_fieldInst += QChar(c);
         return;
     }
     if (m_st.dest != Dest::Normal)
@@ -467,6 +599,7 @@ void Reader::addChar(char16_t c)
 
 void Reader::prepareText()
 {
+    place();
     if (m_pendingPar)
         openBlock();
     if (!(m_st.ch == m_pendingKey)) {
@@ -497,6 +630,7 @@ void Reader::flushText()
 // follows, so the paragraph mark every writer puts last adds no empty block.
 void Reader::paragraph()
 {
+    place();
     flushText();
     if (m_pendingPar)
         openBlock();
@@ -507,11 +641,49 @@ void Reader::paragraph()
 
 void Reader::finishBlock()
 {
-    if (m_st.align != Qt::AlignLeft) {
+    const Para &p = m_st.para;
+    const ListSpec spec = listSpecOf(p);
+    // The label a writer drew for older readers goes when the paragraph is a list item.
+    if (spec.level > 0 && m_labelFrom >= m_cursor.block().position() && m_labelTo > m_labelFrom
+        && m_labelTo <= m_cursor.position()) {
+        QTextCursor label(m_doc);
+        label.setPosition(m_labelFrom);
+        label.setPosition(m_labelTo, QTextCursor::KeepAnchor);
+        label.removeSelectedText();
+    }
+    m_labelFrom = m_labelTo = -1;
+    const bool formatted = m_st.align != Qt::AlignLeft || p.li || p.ri || p.fi || p.sb || p.sa || p.sl
+                           || p.pageBefore || m_pageBreakNext || !p.tabs.isEmpty() || spec.level > 0;
+    if (formatted) {
         QTextBlockFormat bf;
-        bf.setAlignment(m_st.align);
+        if (m_st.align != Qt::AlignLeft)
+            bf.setAlignment(m_st.align);
+        const int li = spec.level > 0 ? std::max(0, p.li - spec.level * ListIndentTwips) : p.li;
+        const int fi = spec.level > 0 ? p.fi + ListHangTwips : p.fi;
+        if (li)
+            bf.setLeftMargin(li / double(TwipsPerPixel));
+        if (p.ri)
+            bf.setRightMargin(p.ri / double(TwipsPerPixel));
+        if (fi)
+            bf.setTextIndent(fi / double(TwipsPerPixel));
+        if (p.sb)
+            bf.setTopMargin(p.sb / double(TwipsPerPixel));
+        if (p.sa)
+            bf.setBottomMargin(p.sa / double(TwipsPerPixel));
+        if (p.sl > 0 && p.slMult)
+            bf.setLineHeight(p.sl * 100.0 / 240, QTextBlockFormat::ProportionalHeight);
+        else if (p.sl < 0)
+            bf.setLineHeight(-p.sl / double(TwipsPerPixel), QTextBlockFormat::FixedHeight);
+        else if (p.sl > 0)
+            bf.setLineHeight(p.sl / double(TwipsPerPixel), QTextBlockFormat::MinimumHeight);
+        if (!p.tabs.isEmpty())
+            bf.setTabPositions(p.tabs);
+        if (p.pageBefore || m_pageBreakNext)
+            bf.setPageBreakPolicy(QTextFormat::PageBreak_AlwaysBefore);
         m_cursor.setBlockFormat(bf);
     }
+    m_pageBreakNext = false;
+    applyList(spec);
     if (m_cursor.block().length() <= 1)
         m_cursor.setBlockCharFormat(formatOf(m_st.ch));
 }
@@ -529,6 +701,10 @@ void Reader::finish()
     flushText();
     if (!m_pendingPar)
         finishBlock();
+    if (m_table) {
+        // A table still open at the end: what follows it is the block after it.
+        m_table = nullptr;
+    }
 }
 
 // ---- list labels ----
@@ -537,6 +713,7 @@ void Reader::finish()
 // the text, since the document keeps no list numbering of its own.
 void Reader::startListText()
 {
+    place();
     flushText();
     m_st.listText = true;
     m_listStart = m_pendingPar ? -1 : m_cursor.position();
@@ -555,8 +732,203 @@ void Reader::endListText()
     QTextCursor label(m_doc);
     label.setPosition(start);
     label.setPosition(m_cursor.position(), QTextCursor::KeepAnchor);
-    if (label.selectedText().trimmed().isEmpty())
+    if (label.selectedText().trimmed().isEmpty()) {
         label.removeSelectedText();
+    } else {
+        m_labelFrom = start;
+        m_labelTo = m_cursor.position();
+    }
+}
+
+// ---- lists ----
+
+void Reader::pnWord(kw::Id id, bool hasParam, int param)
+{
+    ListSpec &pn = m_st.para.pn;
+    switch (id) {
+    case kw::PnLvl: pn.level = std::clamp(param, 1, 9); break;
+    case kw::PnLvlBlt:
+        pn.level = 1;
+        pn.style = QTextListFormat::ListDisc;
+        break;
+    case kw::PnLvlBody:
+        pn.level = 1;
+        if (pn.style == 0)
+            pn.style = QTextListFormat::ListDecimal;
+        break;
+    case kw::PnLvlCont: pn.level = 0; break;
+    case kw::PnDec: pn.style = QTextListFormat::ListDecimal; break;
+    case kw::PnUcLtr: pn.style = QTextListFormat::ListUpperAlpha; break;
+    case kw::PnLcLtr: pn.style = QTextListFormat::ListLowerAlpha; break;
+    case kw::PnUcRm: pn.style = QTextListFormat::ListUpperRoman; break;
+    case kw::PnLcRm: pn.style = QTextListFormat::ListLowerRoman; break;
+    case kw::PnStart:
+        if (hasParam)
+            pn.start = std::clamp(param, 0, 32767);
+        break;
+    case kw::PnTxtB: m_st.dest = Dest::PnText; break;
+    default: break;
+    }
+}
+
+void Reader::listTableWord(kw::Id id, int param)
+{
+    const bool table = m_st.dest == Dest::ListTable;
+    switch (id) {
+    case kw::List:
+        if (table && m_wordLists.size() < 1024)
+            m_wordLists.emplace_back();
+        break;
+    case kw::ListLevel:
+        if (table && !m_wordLists.empty() && m_wordLists.back().levels.size() < 9)
+            m_wordLists.back().levels.push_back({int(m_wordLists.back().levels.size()) + 1, 0, 1});
+        break;
+    case kw::LevelNfc:
+        if (table && !m_wordLists.empty() && !m_wordLists.back().levels.empty()) {
+            int style = 0; // 255 and others: no number, not a list item
+            switch (param) {
+            case 0: style = QTextListFormat::ListDecimal; break;
+            case 1: style = QTextListFormat::ListUpperRoman; break;
+            case 2: style = QTextListFormat::ListLowerRoman; break;
+            case 3: style = QTextListFormat::ListUpperAlpha; break;
+            case 4: style = QTextListFormat::ListLowerAlpha; break;
+            case 23: style = QTextListFormat::ListDisc; break;
+            default: break;
+            }
+            m_wordLists.back().levels.back().style = style;
+        }
+        break;
+    case kw::LevelStartAt:
+        if (table && !m_wordLists.empty() && !m_wordLists.back().levels.empty())
+            m_wordLists.back().levels.back().start = std::clamp(param, 0, 32767);
+        break;
+    case kw::ListId:
+        if (table && !m_wordLists.empty())
+            m_wordLists.back().id = param;
+        else if (!table)
+            m_overrideId = param;
+        break;
+    case kw::ListOverride: m_overrideId = 0; break;
+    case kw::Ls:
+        if (!table && m_overrides.size() < 4096)
+            m_overrides.insert(param, m_overrideId);
+        break;
+    default: break;
+    }
+}
+
+ListSpec Reader::listSpecOf(const Para &p) const
+{
+    ListSpec spec;
+    if (p.pn.level > 0) {
+        spec = p.pn;
+        if (spec.style == 0 || spec.style >= QTextListFormat::ListSquare) { // a bullet: which one
+            const char16_t b = p.pnBullet.unicode();
+            spec.style = b == 'o' ? QTextListFormat::ListCircle
+                         : b == 0xA7 || b == 0x25AA || b == 'n' ? QTextListFormat::ListSquare
+                                                                 : QTextListFormat::ListDisc;
+        }
+        return spec;
+    }
+    if (p.ls <= 0 || p.itap > 1)
+        return spec;
+    const int level = std::clamp(p.ilvl, 0, 8);
+    spec = {level + 1, QTextListFormat::ListDisc, 1};
+    // A list number the file never defines (an outline label, say) is no list.
+    const auto over = m_overrides.constFind(p.ls);
+    if (over == m_overrides.cend())
+        return {};
+    for (const WordList &list : m_wordLists) {
+        if (list.id != *over)
+            continue;
+        // A level the list does not define takes its last one's numbering.
+        if (!list.levels.empty()) {
+            const ListSpec &def = list.levels[std::min<std::size_t>(level, list.levels.size() - 1)];
+            spec.style = def.style;
+            spec.start = def.start;
+        }
+        if (spec.style == 0)
+            spec.level = 0;
+        break;
+    }
+    return spec;
+}
+
+// Paragraphs of one list follow each other; a deeper level starts a list of
+// its own, and coming back continues the outer one.
+void Reader::applyList(const ListSpec &spec)
+{
+    if (spec.level <= 0) {
+        if (m_lists[0]) {
+            std::fill(std::begin(m_lists), std::end(m_lists), nullptr);
+        }
+        return;
+    }
+    const int level = std::clamp(spec.level, 1, 9);
+    if (m_lists[level] && m_listSpecs[level] == spec) {
+        m_lists[level]->add(m_cursor.block());
+    } else {
+        QTextListFormat f;
+        f.setStyle(QTextListFormat::Style(spec.style));
+        f.setIndent(level);
+        if (spec.start != 1)
+            f.setProperty(ListStartProperty, spec.start);
+        m_lists[level] = m_cursor.createList(f);
+        m_listSpecs[level] = spec;
+    }
+    m_lists[0] = m_lists[level]; // marks that some list is open
+    for (int deeper = level + 1; deeper < 10; ++deeper)
+        m_lists[deeper] = nullptr;
+}
+
+// ---- links ----
+
+// {\field{\*\fldinst HYPERLINK "address"}{\fldrslt text}}: the result's text
+// becomes a link. Other fields (page numbers, form fields) keep only their result.
+void Reader::fieldDone()
+{
+    const QString inst = m_fieldInst.trimmed();
+    m_fieldInst.clear();
+    if (!inst.startsWith(QLatin1String("HYPERLINK"), Qt::CaseInsensitive))
+        return;
+    QString rest = inst.mid(9).trimmed();
+    QString address, anchor;
+    while (!rest.isEmpty()) {
+        QString arg;
+        bool local = false;
+        if (rest.startsWith(QLatin1String("\\l")) || rest.startsWith(QLatin1String("\\L"))) {
+            local = true;
+            rest = rest.mid(2).trimmed();
+        } else if (rest.startsWith(QLatin1Char('\\'))) { // another switch and its argument
+            const qsizetype space = rest.indexOf(QLatin1Char(' '));
+            rest = space < 0 ? QString() : rest.mid(space + 1).trimmed();
+            if (rest.startsWith(QLatin1Char('"'))) {
+                const qsizetype end = rest.indexOf(QLatin1Char('"'), 1);
+                rest = end < 0 ? QString() : rest.mid(end + 1).trimmed();
+            }
+            continue;
+        }
+        if (rest.startsWith(QLatin1Char('"'))) {
+            qsizetype i = 1;
+            for (; i < rest.size() && rest.at(i) != QLatin1Char('"'); ++i) {
+                if (rest.at(i) == QLatin1Char('\\') && i + 1 < rest.size())
+                    ++i;
+                arg += rest.at(i);
+            }
+            rest = rest.mid(i + 1).trimmed();
+        } else {
+            const qsizetype space = rest.indexOf(QLatin1Char(' '));
+            arg = rest.left(space);
+            rest = space < 0 ? QString() : rest.mid(space + 1).trimmed();
+        }
+        (local ? anchor : address) = arg;
+    }
+    if (!anchor.isEmpty())
+        address += QLatin1Char('#') + anchor;
+    if (address.isEmpty() || m_links.size() >= 100000)
+        return;
+    m_links.append(address);
+    m_st.ch.link = int(m_links.size()) - 1;
 }
 
 void readRtf(const QByteArray &data, QTextDocument *doc)

@@ -10,6 +10,10 @@
 #include <QString>
 #include <QTextCharFormat>
 #include <QTextCursor>
+#include <QTextOption>
+
+class QTextList;
+class QTextTable;
 
 #include <string_view>
 #include <unordered_map>
@@ -21,13 +25,20 @@ namespace rtf::detail {
 
 // Where the text of the current group goes. Discard drops text but still
 // looks at control words (the ANSI half of \upr, shape properties).
-enum class Dest : unsigned char { Normal, FontTable, ColorTable, Pict, Discard, ShapeName };
+enum class Dest : unsigned char {
+    Normal, FontTable, ColorTable, Pict, Discard, ShapeName,
+    FieldInst, // a field's instruction: its text is collected
+    Pn, PnText, // a classic list's properties and its bullet text
+    ListTable, ListOverrideTable,
+};
 
 struct CharKey
 {
     int font = -1; // -1: the \deff font
     int fs = 24;   // half points
     int cf = 0;
+    int bg = 0;   // colour table index of the background; 0: none
+    int link = 0; // index into the reader's link addresses; 0: none
     bool b = false, i = false, ul = false, strike = false;
     bool operator==(const CharKey &) const = default;
 };
@@ -37,8 +48,48 @@ struct CharKeyHash
     std::size_t operator()(const CharKey &k) const noexcept
     {
         std::size_t h = std::size_t(k.font) * 1000003u ^ std::size_t(k.fs) * 8191u ^ std::size_t(k.cf) * 131u;
+        h ^= std::size_t(k.bg) * 524287u ^ std::size_t(k.link) * 65599u;
         return h ^ (k.b | k.i << 1 | k.ul << 2 | k.strike << 3);
     }
+};
+
+// A list as a paragraph names it: level 1 to 9, Qt's style, start number.
+struct ListSpec
+{
+    int level = 0; // 0: not a list item
+    int style = 0; // QTextListFormat::Style
+    int start = 1;
+    bool operator==(const ListSpec &) const = default;
+};
+
+// Paragraph properties, in twips as the file gives them; reset by \pard.
+struct Para
+{
+    int li = 0, ri = 0, fi = 0, sb = 0, sa = 0, sl = 0;
+    bool slMult = false, pageBefore = false, intbl = false;
+    int itap = 1;
+    QList<QTextOption::Tab> tabs;
+    QTextOption::TabType tabType = QTextOption::LeftTab;
+    ListSpec pn;     // from {\*\pn ...}
+    QChar pnBullet;  // the bullet text of \pntxtb
+    int ls = 0, ilvl = 0; // a word processor's list override and level
+};
+
+// One cell of a table row definition (\trowd ... \cellx).
+struct CellDef
+{
+    int right = 0;       // twips
+    int widthType = 0;   // \clftsWidth: 1 auto, 2 fiftieths of a percent, 3 twips
+    int width = 0;
+    bool mergeFirst = false, merged = false;   // \clmgf, \clmrg: with the cells to the right
+    bool vMergeFirst = false, vMerged = false; // \clvmgf, \clvmrg: with the cells below
+};
+
+// A list of a word processor's list table: its levels' styles and starts.
+struct WordList
+{
+    int id = 0;
+    std::vector<ListSpec> levels;
 };
 
 struct State
@@ -47,6 +98,7 @@ struct State
     Dest outerDest = Dest::Normal; // what a Discard group's \ud half reads into
     CharKey ch;
     Qt::Alignment align = Qt::AlignLeft;
+    Para para;
     int uc = 1;
     bool listText = false; // inside \listtext or \pntext
     bool pibValue = false; // inside the value of a shape's picture property
@@ -113,6 +165,20 @@ private:
     void finish();
     void startListText();
     void endListText();
+    void paraWord(kw::Id id, bool hasParam, int param);
+    void pnWord(kw::Id id, bool hasParam, int param);
+    void listTableWord(kw::Id id, int param);
+    ListSpec listSpecOf(const Para &para) const;
+    void applyList(const ListSpec &spec);
+    void fieldDone();
+
+    // tables (RtfReaderTables.cpp)
+    void place();
+    void startTable();
+    void endTable();
+    void moveToCell();
+    void endCell();
+    void endRow();
 
     // tables, shapes and pictures (RtfReaderTables.cpp)
     void fontWord(kw::Id id, bool hasParam, int param);
@@ -159,6 +225,27 @@ private:
     bool m_pendingPar = false;
     bool m_lastMarkWasPar = false;
     int m_listStart = -1; // where the current list label began; -1: at a block not yet made
+    int m_labelFrom = -1, m_labelTo = -1; // the current paragraph's label, dropped if it is a list item
+    bool m_pageBreakNext = false;
+
+    // links
+    QString m_fieldInst;
+    QStringList m_links{QString()};
+
+    // lists: the list each level continues, with what it was made from
+    QTextList *m_lists[10] = {};
+    ListSpec m_listSpecs[10];
+    std::vector<WordList> m_wordLists;
+    QHash<int, int> m_overrides; // \ls -> \listid
+    int m_overrideLs = 0, m_overrideId = 0;
+
+    // tables
+    std::vector<CellDef> m_rowDef;
+    CellDef m_cellDef;
+    QTextTable *m_table = nullptr;
+    int m_row = 0, m_col = 0;
+    bool m_rowDone = false, m_needCell = false;
+    std::vector<int> m_vMergeTop; // per column: the row a vertical merge began in, or -1
     int m_footnotes = 0;
 
     QByteArray m_shapeName; // name of the shape property being read

@@ -10,6 +10,7 @@
 
 #include <cmath>
 #include <QTextDocument>
+#include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
@@ -167,6 +168,12 @@ QTextCharFormat Reader::formatOf(const CharKey &key)
     f.setFontStrikeOut(key.strike);
     if (key.cf >= 0 && key.cf < m_colors.size() && m_colors.at(key.cf).isValid())
         f.setForeground(m_colors.at(key.cf));
+    if (key.bg > 0 && key.bg < m_colors.size() && m_colors.at(key.bg).isValid())
+        f.setBackground(m_colors.at(key.bg));
+    if (key.link > 0 && key.link < m_links.size()) {
+        f.setAnchor(true);
+        f.setAnchorHref(m_links.at(key.link));
+    }
     m_formatCache.emplace(key, f);
     return f;
 }
@@ -266,6 +273,7 @@ void Reader::finishPicture()
 {
     Picture pict = std::move(m_pict);
     m_pict = Picture();
+    place();
     flushText();
     if (m_pendingPar)
         openBlock();
@@ -328,6 +336,140 @@ void Reader::finishPicture()
     f.setProperty(PictureParamsProperty, QString::fromLatin1(pict.params));
     f.setProperty(PictureDataProperty, pict.data);
     m_cursor.insertImage(f);
+}
+
+// ---- tables ----
+
+namespace {
+constexpr int kMaxColumns = 64;
+}
+
+// Called before anything goes into the document: a paragraph marked \intbl
+// goes into the current table (made when the first one comes), into the next
+// cell after \cell and into a new row after \row; any other paragraph ends
+// the table. So unbalanced rows and stray \cell marks cannot hurt.
+void Reader::place()
+{
+    const bool inTable = m_st.para.intbl && m_st.para.itap >= 1;
+    if (!inTable) {
+        if (m_table)
+            endTable();
+        return;
+    }
+    if (!m_table) {
+        startTable();
+    } else if (m_rowDone) {
+        flushText();
+        m_table->appendRows(1);
+        m_row = m_table->rows() - 1;
+        m_col = 0;
+        m_rowDone = false;
+        moveToCell();
+    } else if (m_needCell) {
+        moveToCell();
+    }
+}
+
+void Reader::startTable()
+{
+    flushText();
+    QTextTableFormat tf;
+    tf.setBorder(1);
+    tf.setBorderStyle(QTextFrameFormat::BorderStyle_Solid);
+    tf.setCellPadding(2);
+    tf.setCellSpacing(0);
+    QList<QTextLength> widths;
+    bool fixed = false;
+    int left = 0;
+    for (const CellDef &def : m_rowDef) {
+        switch (def.widthType) {
+        case 1: widths << QTextLength(); break;
+        case 2: widths << QTextLength(QTextLength::PercentageLength, std::clamp(def.width / 50.0, 0.0, 100.0)); break;
+        case 3: widths << QTextLength(QTextLength::FixedLength, std::clamp(def.width, 1, 100000) / double(TwipsPerPixel)); break;
+        default:
+            widths << QTextLength(QTextLength::FixedLength, std::clamp(def.right - left, 15, 100000) / double(TwipsPerPixel));
+            break;
+        }
+        fixed |= widths.last().type() != QTextLength::VariableLength;
+        left = def.right;
+    }
+    if (fixed)
+        tf.setColumnWidthConstraints(widths);
+    const int columns = std::clamp(int(m_rowDef.size()), 1, kMaxColumns);
+    m_table = m_cursor.insertTable(1, columns, tf);
+    m_vMergeTop.clear();
+    m_row = m_col = 0;
+    m_rowDone = m_needCell = false;
+    m_pendingPar = false;
+}
+
+void Reader::endTable()
+{
+    flushText();
+    m_cursor.setPosition(m_table->lastPosition() + 1);
+    m_table = nullptr;
+    m_pendingPar = m_rowDone = m_needCell = false;
+    applyList(ListSpec());
+}
+
+void Reader::moveToCell()
+{
+    flushText();
+    if (m_col >= m_table->columns()) {
+        if (m_col < kMaxColumns)
+            m_table->appendColumns(m_col - m_table->columns() + 1);
+        else
+            m_col = m_table->columns() - 1;
+    }
+    m_cursor.setPosition(m_table->cellAt(m_row, m_col).firstPosition());
+    m_pendingPar = m_needCell = false;
+}
+
+void Reader::endCell()
+{
+    place();
+    if (!(m_pendingPar && m_lastMarkWasPar)) {
+        flushText();
+        if (m_pendingPar)
+            openBlock();
+        finishBlock();
+    }
+    ++m_col;
+    m_needCell = true;
+    m_pendingPar = true;
+    m_lastMarkWasPar = false;
+}
+
+// Merged cells as the row definition marks them: the first cell takes the
+// ones to its right (\clmgf, \clmrg) and below (\clvmgf, \clvmrg).
+void Reader::endRow()
+{
+    if (!m_table)
+        return;
+    flushText();
+    const int row = m_table->rows() - 1;
+    const int columns = std::min<int>(int(m_rowDef.size()), m_table->columns());
+    m_vMergeTop.resize(std::size_t(m_table->columns()), -1);
+    for (int c = 0; c < columns; ++c) {
+        const CellDef &def = m_rowDef[std::size_t(c)];
+        if (def.mergeFirst) {
+            int span = 1;
+            while (c + span < columns && m_rowDef[std::size_t(c + span)].merged)
+                ++span;
+            if (span > 1)
+                m_table->mergeCells(row, c, 1, span);
+        }
+        if (def.vMergeFirst) {
+            m_vMergeTop[std::size_t(c)] = row;
+        } else if (def.vMerged && m_vMergeTop[std::size_t(c)] >= 0) {
+            const int top = m_vMergeTop[std::size_t(c)];
+            m_table->mergeCells(top, c, row - top + 1, m_table->cellAt(top, c).columnSpan());
+        } else if (!def.merged) {
+            m_vMergeTop[std::size_t(c)] = -1;
+        }
+    }
+    m_rowDone = true;
+    m_needCell = false;
 }
 
 // Pictures the editor cannot draw all share one small bitmap, scaled to

@@ -9,6 +9,8 @@
 #include <QTextBlock>
 #include <QTextDocument>
 #include <QTextFragment>
+#include <QTextList>
+#include <QTextTable>
 #include <QUrl>
 
 #include <algorithm>
@@ -39,6 +41,7 @@ struct RunProps
     int font = -1;
     int fs = -1;
     int cf = 0;
+    int bg = 0;
     bool b = false, i = false, ul = false, strike = false;
     bool ansi = true; // \'hh means Windows-1252 for this run's font
 };
@@ -93,6 +96,8 @@ public:
         buf += w;
         m_needSpace = true;
     }
+    // After raw text that ends in a control word.
+    void endsWithWord() { m_needSpace = true; }
     void newline()
     {
         if (lineLength() == 0)
@@ -151,6 +156,44 @@ const char *kindWord(FontKind k)
 
 constexpr char kHex[] = "0123456789abcdef";
 
+int twips(qreal pixels) { return int(qRound(pixels * TwipsPerPixel)); }
+
+bool isBullet(QTextListFormat::Style style)
+{
+    return style == QTextListFormat::ListDisc || style == QTextListFormat::ListCircle
+           || style == QTextListFormat::ListSquare || style == QTextListFormat::ListStyleUndefined;
+}
+
+QString romanOf(int n)
+{
+    static const std::pair<int, const char *> parts[] = {{1000, "m"}, {900, "cm"}, {500, "d"}, {400, "cd"},
+                                                         {100, "c"},  {90, "xc"},  {50, "l"},  {40, "xl"},
+                                                         {10, "x"},   {9, "ix"},   {5, "v"},   {4, "iv"}, {1, "i"}};
+    QString out;
+    for (const auto &[value, text] : parts) {
+        for (; n >= value && out.size() < 32; n -= value)
+            out += QLatin1String(text);
+    }
+    return out;
+}
+
+// The number a list item shows, as older readers are given it in \pntext.
+QString listLabel(QTextListFormat::Style style, int n)
+{
+    switch (style) {
+    case QTextListFormat::ListLowerAlpha:
+    case QTextListFormat::ListUpperAlpha: {
+        QString out;
+        for (int v = std::max(n, 1); v > 0 && out.size() < 8; v = (v - 1) / 26)
+            out.prepend(QChar(u'a' + (v - 1) % 26));
+        return (style == QTextListFormat::ListUpperAlpha ? out.toUpper() : out) + QLatin1Char('.');
+    }
+    case QTextListFormat::ListLowerRoman: return romanOf(n) + QLatin1Char('.');
+    case QTextListFormat::ListUpperRoman: return romanOf(n).toUpper() + QLatin1Char('.');
+    default: return QString::number(n) + QLatin1Char('.');
+    }
+}
+
 class Writer
 {
 public:
@@ -159,8 +202,7 @@ public:
     QByteArray run()
     {
         m_body.raw("\\viewkind4\\uc1\\pard");
-        for (QTextBlock block = m_doc->begin(); block.isValid(); block = block.next())
-            writeBlock(block);
+        writeFrame(m_doc->rootFrame());
         m_body.raw("}");
         m_body.buf += "\r\n";
         return header() + m_body.buf;
@@ -220,21 +262,236 @@ private:
         return h.buf;
     }
 
-    void writeBlock(const QTextBlock &block)
+    // Blocks and tables in order; a frame that is not a table (a float)
+    // keeps its paragraphs.
+    void writeFrame(QTextFrame *frame)
     {
-        const int align = alignmentCode(block.blockFormat().alignment());
-        if (align != m_align) {
+        for (QTextFrame::iterator it = frame->begin(); !it.atEnd(); ++it) {
+            if (QTextFrame *child = it.currentFrame()) {
+                if (auto *table = qobject_cast<QTextTable *>(child))
+                    writeTable(table);
+                else
+                    writeFrame(child);
+            } else if (it.currentBlock().isValid()) {
+                writeBlock(it.currentBlock(), false, "par");
+            }
+        }
+    }
+
+    // The blocks of a frame in order, those of frames inside it too: a
+    // table inside a cell is kept as its cells' paragraphs.
+    static void collectBlocks(QTextFrame::iterator it, std::vector<QTextBlock> &out)
+    {
+        for (; !it.atEnd(); ++it) {
+            if (QTextFrame *child = it.currentFrame())
+                collectBlocks(child->begin(), out);
+            else if (it.currentBlock().isValid())
+                out.push_back(it.currentBlock());
+        }
+    }
+
+    void writeTable(QTextTable *table)
+    {
+        const QTextTableFormat tf = table->format();
+        const QList<QTextLength> widths = tf.columnWidthConstraints();
+        const int columns = table->columns();
+        // Widths that are not fixed still need a right edge for older readers: a 6.5-inch line.
+        constexpr int kLineTwips = 9360;
+        for (int r = 0; r < table->rows(); ++r) {
+            Out &o = m_body;
+            o.word("trowd");
+            o.word("trgaph", 108);
+            int right = 0;
+            for (int c = 0; c < columns; ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                if (cell.column() != c)
+                    o.word("clmrg");
+                else if (cell.columnSpan() > 1)
+                    o.word("clmgf");
+                if (cell.row() != r)
+                    o.word("clvmrg");
+                else if (cell.rowSpan() > 1)
+                    o.word("clvmgf");
+                o.raw("\\clbrdrt\\brdrs\\clbrdrl\\brdrs\\clbrdrb\\brdrs\\clbrdrr\\brdrs");
+                const QTextLength w = c < widths.size() ? widths.at(c) : QTextLength();
+                if (w.type() == QTextLength::FixedLength) {
+                    o.word("clftsWidth", 3);
+                    o.word("clwWidth", twips(w.rawValue()));
+                    right += std::max(twips(w.rawValue()), 1);
+                } else if (w.type() == QTextLength::PercentageLength) {
+                    o.word("clftsWidth", 2);
+                    o.word("clwWidth", int(qRound(w.rawValue() * 50)));
+                    right += std::max(int(w.rawValue() * kLineTwips / 100), 1);
+                } else {
+                    o.word("clftsWidth", 1);
+                    right += kLineTwips / std::max(columns, 1);
+                }
+                o.word("cellx", right);
+            }
+            o.newline();
+            for (int c = 0; c < columns; ++c) {
+                const QTextTableCell cell = table->cellAt(r, c);
+                std::vector<QTextBlock> blocks;
+                // A cell that a merged one covers is written empty, as other writers do.
+                if (cell.row() == r && cell.column() == c)
+                    collectBlocks(cell.begin(), blocks);
+                if (blocks.empty()) {
+                    writeParagraphProps(QTextBlock(), true);
+                    m_body.word("cell");
+                    continue;
+                }
+                for (std::size_t k = 0; k < blocks.size(); ++k)
+                    writeBlock(blocks[k], true, k + 1 == blocks.size() ? "cell" : "par");
+            }
+            m_body.word("row");
+            m_body.newline();
+        }
+    }
+
+    // Paragraph formatting: alignment alone as a word of its own (what
+    // plain items have always been written with), anything more after \pard.
+    void writeParagraphProps(const QTextBlock &block, bool inTable)
+    {
+        const QTextBlockFormat bf = block.isValid() ? block.blockFormat() : QTextBlockFormat();
+        const int align = alignmentCode(bf.alignment());
+        QByteArray extras = paragraphExtras(block, bf, inTable);
+        if (extras != m_extras) {
+            if (!m_body.buf.endsWith("\\pard"))
+                m_body.word("pard");
+            m_align = 0;
+            if (align != 0) {
+                static const char *const words[] = {"ql", "qc", "qr", "qj"};
+                m_body.word(words[align]);
+                m_align = align;
+            }
+            if (!extras.isEmpty()) {
+                m_body.raw(extras);
+                if (!extras.endsWith('}'))
+                    m_body.endsWithWord();
+            }
+            m_extras = std::move(extras);
+        } else if (align != m_align) {
             static const char *const words[] = {"ql", "qc", "qr", "qj"};
             m_body.word(words[align]);
             m_align = align;
         }
+    }
+
+    QByteArray paragraphExtras(const QTextBlock &block, const QTextBlockFormat &bf, bool inTable) const
+    {
+        Out o;
+        const QTextList *list = block.isValid() ? block.textList() : nullptr;
+        const QTextListFormat lf = list ? list->format() : QTextListFormat();
+        const int level = list ? std::clamp(lf.indent(), 1, 9) : 0;
+        if (list) {
+            // The classic list form: the number's style and start for the
+            // reader, the label itself in \pntext for readers that only draw it.
+            o.raw("{\\*\\pn");
+            const QTextListFormat::Style style = lf.style();
+            if (isBullet(style)) {
+                if (level == 1)
+                    o.word("pnlvlblt");
+                else
+                    o.word("pnlvl", level);
+            } else {
+                if (level == 1)
+                    o.word("pnlvlbody");
+                else
+                    o.word("pnlvl", level);
+                switch (style) {
+                case QTextListFormat::ListLowerAlpha: o.word("pnlcltr"); break;
+                case QTextListFormat::ListUpperAlpha: o.word("pnucltr"); break;
+                case QTextListFormat::ListLowerRoman: o.word("pnlcrm"); break;
+                case QTextListFormat::ListUpperRoman: o.word("pnucrm"); break;
+                default: o.word("pndec"); break;
+                }
+                o.word("pnstart", startOf(lf));
+            }
+            o.word("pnindent", 0);
+            if (isBullet(style))
+                o.raw(style == QTextListFormat::ListCircle   ? "{\\pntxtb o}"
+                      : style == QTextListFormat::ListSquare ? "{\\pntxtb\\'a7}"
+                                                             : "{\\pntxtb\\'b7}");
+            else
+                o.raw("{\\pntxta .}");
+            o.raw("}");
+        }
+        const int li = twips(bf.leftMargin()) + level * ListIndentTwips;
+        const int fi = twips(bf.textIndent()) - (list ? ListHangTwips : 0);
+        if (li)
+            o.word("li", li);
+        if (const int ri = twips(bf.rightMargin()))
+            o.word("ri", ri);
+        if (fi)
+            o.word("fi", fi);
+        if (const int sb = twips(bf.topMargin()))
+            o.word("sb", sb);
+        if (const int sa = twips(bf.bottomMargin()))
+            o.word("sa", sa);
+        switch (bf.lineHeightType()) {
+        case QTextBlockFormat::ProportionalHeight:
+            o.word("sl", int(qRound(bf.lineHeight() * 240 / 100)));
+            o.word("slmult", 1);
+            break;
+        case QTextBlockFormat::FixedHeight:
+            o.word("sl", -std::max(twips(bf.lineHeight()), 1));
+            o.word("slmult", 0);
+            break;
+        case QTextBlockFormat::MinimumHeight:
+            o.word("sl", std::max(twips(bf.lineHeight()), 1));
+            o.word("slmult", 0);
+            break;
+        default: break;
+        }
+        for (const QTextOption::Tab &tab : bf.tabPositions()) {
+            if (tab.type == QTextOption::RightTab)
+                o.word("tqr");
+            else if (tab.type == QTextOption::CenterTab)
+                o.word("tqc");
+            else if (tab.type == QTextOption::DelimiterTab)
+                o.word("tqdec");
+            o.word("tx", twips(tab.position));
+        }
+        if (bf.pageBreakPolicy() & QTextFormat::PageBreak_AlwaysBefore)
+            o.word("pagebb");
+        if (inTable)
+            o.word("intbl");
+        return o.buf;
+    }
+
+    static int startOf(const QTextListFormat &lf)
+    {
+        return lf.hasProperty(ListStartProperty) ? lf.intProperty(ListStartProperty) : 1;
+    }
+
+    void writeBlock(const QTextBlock &block, bool inTable, const char *mark)
+    {
+        writeParagraphProps(block, inTable);
+        if (const QTextList *list = block.textList()) {
+            const QTextListFormat lf = list->format();
+            m_body.raw("{\\pntext ");
+            if (isBullet(lf.style()))
+                m_body.raw("\\'b7");
+            else
+                m_body.raw(listLabel(lf.style(), startOf(lf) + list->itemNumber(block)).toLatin1());
+            m_body.raw("\\tab}");
+        }
         bool hasContent = false;
+        QString href;
         for (QTextBlock::iterator it = block.begin(); !it.atEnd(); ++it) {
             const QTextFragment frag = it.fragment();
             if (!frag.isValid())
                 continue;
             hasContent = true;
             const QTextCharFormat fmt = frag.charFormat();
+            const QString fragHref = fmt.isAnchor() ? fmt.anchorHref() : QString();
+            if (fragHref != href) {
+                if (!href.isEmpty())
+                    closeLink();
+                href = fragHref;
+                if (!href.isEmpty())
+                    openLink(href);
+            }
             if (fmt.isImageFormat()) {
                 const QTextImageFormat img = fmt.toImageFormat();
                 for (int n = frag.length(); n > 0; --n)
@@ -245,10 +502,31 @@ private:
             switchTo(props);
             writeText(frag.text(), props.ansi);
         }
+        if (!href.isEmpty())
+            closeLink();
         if (!hasContent) // an empty paragraph keeps the format typing in it would get
             switchTo(propsOf(block.charFormatIndex(), block.charFormat()));
-        m_body.word("par");
+        m_body.word(mark);
         m_body.newline();
+    }
+
+    // A link is a field whose result is the text; its group keeps the
+    // formatting inside it, so what the writer assumes is put back after.
+    void openLink(const QString &href)
+    {
+        m_body.raw("{\\field{\\*\\fldinst{HYPERLINK \"");
+        // In the instruction a quote or backslash inside the quotes is escaped by a backslash.
+        QString address = href;
+        address.replace(QLatin1Char('\\'), QLatin1String("\\\\")).replace(QLatin1Char('"'), QLatin1String("\\\""));
+        writeText(address, true);
+        m_body.raw("\"}}{\\fldrslt{");
+        m_outside = m_current;
+    }
+
+    void closeLink()
+    {
+        m_body.raw("}}}");
+        m_current = m_outside;
     }
 
     void switchTo(const RunProps &p)
@@ -256,6 +534,8 @@ private:
         RunProps &c = m_current;
         if (p.cf != c.cf)
             m_body.word("cf", p.cf);
+        if (p.bg != c.bg)
+            m_body.word("highlight", p.bg);
         if (p.b != c.b)
             m_body.word(p.b ? "b" : "b0");
         if (p.i != c.i)
@@ -289,6 +569,8 @@ private:
                 o.escape("tab");
             } else if (c == 0x2028) {
                 o.escape("line");
+            } else if (c == 0 || c == 0xFDD0 || c == 0xFDD1) {
+                continue; // a character the reader drops: the text round-trips byte for byte
             } else {
                 const int b = ansi && c >= 0x80 ? unicodeToCp1252(c) : -1;
                 if (b >= 0) {
@@ -395,10 +677,7 @@ private:
         // The header names Windows-1252 as the document's code page.
         p.ansi = codePageOfCharset(font.charset) == 0 || codePageOfCharset(font.charset) == 1252;
 
-        qreal pt = fmt.hasProperty(QTextFormat::FontPointSize) ? fmt.fontPointSize() : m_default.pointSizeF();
-        if (pt <= 0)
-            pt = m_default.pixelSize() > 0 ? m_default.pixelSize() * 0.75 : 12;
-        p.fs = std::clamp(int(qRound(pt * 2)), 1, 3276);
+        p.fs = halfPoints(fmt, m_default);
         p.b = fmt.hasProperty(QTextFormat::FontWeight) ? fmt.fontWeight() >= QFont::DemiBold : m_default.bold();
         p.i = fmt.hasProperty(QTextFormat::FontItalic) ? fmt.fontItalic() : m_default.italic();
         if (fmt.hasProperty(QTextFormat::TextUnderlineStyle)) {
@@ -415,6 +694,13 @@ private:
             if (c == m_colors.end())
                 m_colors.push_back(rgb);
         }
+        if (fmt.hasProperty(QTextFormat::BackgroundBrush) && fmt.background().style() != Qt::NoBrush) {
+            const QRgb rgb = fmt.background().color().rgb() | 0xFF000000u;
+            const auto c = std::find(m_colors.begin(), m_colors.end(), rgb);
+            p.bg = int(c - m_colors.begin()) + 1;
+            if (c == m_colors.end())
+                m_colors.push_back(rgb);
+        }
         return *m_props.insert(cacheKey, p);
     }
 
@@ -425,10 +711,32 @@ private:
     std::vector<QRgb> m_colors;
     QHash<int, RunProps> m_props;
     RunProps m_current; // what the reader assumes after \pard: nothing set yet
+    RunProps m_outside; // the formatting outside the link being written
     int m_align = 0;
+    QByteArray m_extras; // the paragraph formatting in force besides alignment
 };
 
 } // namespace
+
+int halfPoints(const QTextCharFormat &fmt, const QFont &defaultFont)
+{
+    qreal pt = 0;
+    if (fmt.hasProperty(QTextFormat::FontPointSize))
+        pt = fmt.fontPointSize();
+    else if (fmt.hasProperty(QTextFormat::FontPixelSize))
+        pt = fmt.intProperty(QTextFormat::FontPixelSize) * 0.75;
+    if (pt <= 0) {
+        pt = defaultFont.pointSizeF() > 0 ? defaultFont.pointSizeF()
+             : defaultFont.pixelSize() > 0 ? defaultFont.pixelSize() * 0.75
+                                           : 12;
+        // HTML headings: the scale Qt's own layout applies to the default size.
+        if (fmt.hasProperty(QTextFormat::FontSizeAdjustment)) {
+            static constexpr qreal scale[] = {0.7, 0.8, 1.0, 1.2, 1.5, 2.0, 2.4};
+            pt *= scale[std::clamp(fmt.intProperty(QTextFormat::FontSizeAdjustment) + 2, 0, 6)];
+        }
+    }
+    return std::clamp(int(qRound(pt * 2)), 1, 3276);
+}
 
 bool isForbiddenLine(QByteArrayView line)
 {

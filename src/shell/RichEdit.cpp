@@ -1,8 +1,24 @@
 #include "shell/RichEdit.h"
 
 #include "rtf/Rtf.h"
+#include "settings/Product.h"
+#include "shell/Dialogs.h"
+#include "shell/MainWindow.h"
 
 #include <QAbstractTextDocumentLayout>
+#include <QBuffer>
+#include <QDesktopServices>
+#include <QImageReader>
+#include <QKeyEvent>
+#include <QMimeData>
+#include <QStatusBar>
+#include <QTextDocumentFragment>
+#include <QTextTable>
+#include <QToolTip>
+#include <QUrl>
+
+#include <cmath>
+#include <memory>
 #include <QPainter>
 #include <QPalette>
 #include <QPixmap>
@@ -48,6 +64,48 @@ QImage resourceImage(QTextDocument *doc, const QString &name)
     if (res.typeId() == QMetaType::QByteArray)
         return QImage::fromData(res.toByteArray());
     return {};
+}
+
+constexpr char kRtfMime[] = "text/rtf";
+constexpr char kRtfMimeAlt[] = "application/rtf";
+
+bool isWebAddress(const QString &word)
+{
+    for (const char *scheme : {"http://", "https://", "mailto:"}) {
+        const QLatin1String prefix(scheme);
+        if (word.startsWith(prefix, Qt::CaseInsensitive) && word.size() > prefix.size())
+            return QUrl(word, QUrl::StrictMode).isValid();
+    }
+    return false;
+}
+
+// Picture files dropped from a file manager: all of them must be pictures.
+// Only their headers are read: this is asked on every move of a drag.
+QStringList pictureFiles(const QMimeData *source)
+{
+    QStringList paths;
+    for (const QUrl &url : source->urls()) {
+        if (!url.isLocalFile() || !QImageReader(url.toLocalFile()).canRead())
+            return {};
+        paths << url.toLocalFile();
+    }
+    return paths;
+}
+
+// What a pasted document holds that an item cannot keep.
+void unkeptParts(QTextFrame *frame, bool inTable, QStringList &notes)
+{
+    for (QTextFrame *child : frame->childFrames()) {
+        const bool table = qobject_cast<QTextTable *>(child) != nullptr;
+        QString note;
+        if (table && inTable)
+            note = QStringLiteral("Tables of nested tables are kept as text");
+        else if (!table && child->frameFormat().position() != QTextFrameFormat::InFlow)
+            note = QStringLiteral("Floating frames are kept as text");
+        if (!note.isEmpty() && !notes.contains(note))
+            notes << note;
+        unkeptParts(child, inTable || table, notes);
+    }
 }
 
 } // namespace
@@ -130,6 +188,7 @@ CharFormat CharFormat::fromFont(const QFont &font, const QColor &color, int char
 
 RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
 {
+    setMouseTracking(true); // the hand over a link while Ctrl is held
     setTabChangesFocus(false); // Tab types a tab, as in the classic control
     setAcceptRichText(true);
     document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new PictureHandler(this));
@@ -313,6 +372,297 @@ void RichEdit::applyDefaultFormatIfEmpty()
     c.setBlockCharFormat(m_defaultFormat);
     setCurrentCharFormat(m_defaultFormat);
     document()->setModified(modified);
+}
+
+
+// ---- pasting and copying ----
+
+bool RichEdit::canInsertFromMimeData(const QMimeData *source) const
+{
+    return source->hasFormat(QLatin1String(kRtfMime)) || source->hasFormat(QLatin1String(kRtfMimeAlt))
+           || source->hasImage() || !pictureFiles(source).isEmpty() || QTextEdit::canInsertFromMimeData(source);
+}
+
+void RichEdit::insertFromMimeData(const QMimeData *source)
+{
+    if (isReadOnly() || !source)
+        return;
+    QStringList notes;
+    QTextDocument pasted;
+    pasted.setDefaultFont(document()->defaultFont());
+    QByteArray rtfData = source->data(QLatin1String(kRtfMime));
+    if (rtfData.isEmpty())
+        rtfData = source->data(QLatin1String(kRtfMimeAlt));
+    if (!rtfData.isEmpty()) {
+        rtf::read(rtfData, &pasted);
+        if (rtfData.contains("\\nestcell") || rtfData.contains("\\itap2"))
+            notes << QStringLiteral("Tables of nested tables are kept as text");
+        if (rtfData.contains("\\object"))
+            notes << QStringLiteral("Embedded objects are kept as their text or picture");
+        if (rtfData.contains("\\formfield"))
+            notes << QStringLiteral("Form fields are kept as their text");
+    } else if (source->hasImage()) {
+        insertPicture(qvariant_cast<QImage>(source->imageData()));
+        return;
+    } else if (const QStringList files = pictureFiles(source); !files.isEmpty()) {
+        for (const QString &file : files)
+            insertPicture(QImage(file));
+        return;
+    } else if (source->hasHtml()) {
+        QString html = source->html();
+        html.remove(QChar(0));
+        pasted.setHtml(html);
+    } else {
+        QString text = source->text();
+        text.remove(QChar(0)); // the reader drops it, so the item would change at its next store
+        textCursor().insertText(text);
+        ensureCursorVisible();
+        return;
+    }
+    insertDocument(pasted, notes, source);
+    showNotes(notes);
+}
+
+// Inserts a pasted document at the caret with its pictures: each takes a
+// name of its own in this document, and a picture known only by its web
+// address takes the picture the clipboard offers beside it, if any.
+void RichEdit::insertDocument(QTextDocument &pasted, QStringList &notes, const QMimeData *source)
+{
+    unkeptParts(pasted.rootFrame(), false, notes);
+    struct Change
+    {
+        int position, length;
+        QTextImageFormat format;
+        bool remove = false;
+    };
+    QList<Change> changes;
+    QStringList unkept;
+    bool clipboardImageUsed = false;
+    for (QTextBlock b = pasted.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment frag = it.fragment();
+            if (!frag.charFormat().isImageFormat())
+                continue;
+            QTextImageFormat f = frag.charFormat().toImageFormat();
+            const QUrl url(f.name());
+            QVariant image;
+            if (url.scheme() == QLatin1String("http") || url.scheme() == QLatin1String("https")) {
+                if (source->hasImage() && !clipboardImageUsed) {
+                    image = source->imageData();
+                    clipboardImageUsed = true;
+                }
+            } else {
+                image = pasted.resource(QTextDocument::ImageResource, url);
+            }
+            if (!image.isValid() && !f.hasProperty(rtf::PictureKindProperty)) {
+                unkept << f.name();
+                changes.append({frag.position(), frag.length(), f, true});
+                continue;
+            }
+            const QString name = QStringLiteral("pasted:%1").arg(++m_pastedPictures);
+            if (image.isValid())
+                document()->addResource(QTextDocument::ImageResource, QUrl(name), image);
+            else // the placeholder of a picture that cannot be shown
+                document()->addResource(QTextDocument::ImageResource, QUrl(name),
+                                        pasted.resource(QTextDocument::ImageResource, url));
+            f.setName(name);
+            changes.append({frag.position(), frag.length(), f});
+        }
+    }
+    // From the end, so that removing a picture moves no position still to come.
+    for (auto it = changes.crbegin(); it != changes.crend(); ++it) {
+        QTextCursor c(&pasted);
+        c.setPosition(it->position);
+        c.setPosition(it->position + it->length, QTextCursor::KeepAnchor);
+        if (it->remove)
+            c.removeSelectedText();
+        else
+            c.setCharFormat(it->format);
+    }
+    if (!unkept.isEmpty())
+        notes << QStringLiteral("Pictures known only by their web address are not kept: ") + unkept.join(QStringLiteral(", "));
+    textCursor().insertFragment(QTextDocumentFragment(&pasted));
+    ensureCursorVisible();
+}
+
+// A picture is stored as PNG with its size; one larger than most screens
+// can show is offered to be scaled down first.
+void RichEdit::insertPicture(QImage image)
+{
+    if (image.isNull())
+        return;
+    const qint64 pixels = qint64(image.width()) * image.height();
+    if (pixels > LargePicturePixels) {
+        UserMessages *m = messages();
+        const MsgButton answer =
+            m ? m->messageBox(ProductName(),
+                              QStringLiteral("The picture is %1 × %2 pixels. Scale it down to 20 megapixels before "
+                                             "inserting it?")
+                                  .arg(image.width())
+                                  .arg(image.height()),
+                              MsgIcon::Question, MsgButton::Yes | MsgButton::No | MsgButton::Cancel)
+              : MsgButton::No;
+        if (answer == MsgButton::Cancel)
+            return;
+        if (answer == MsgButton::Yes) {
+            const double scale = std::sqrt(double(LargePicturePixels) / double(pixels));
+            image = image.scaled(std::max(1, int(image.width() * scale)), std::max(1, int(image.height() * scale)),
+                                 Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+        }
+    }
+    QByteArray png;
+    QBuffer buffer(&png);
+    buffer.open(QIODevice::WriteOnly);
+    if (!image.save(&buffer, "PNG"))
+        return;
+    const QString name = QStringLiteral("pasted:%1").arg(++m_pastedPictures);
+    // Shown within the item's picture budget; stored at its own size.
+    QImage shown = image;
+    if (const double pixels = double(image.width()) * image.height(); pixels > rtf::PicturePixelBudget)
+        shown = image.scaled((QSizeF(image.size()) * std::sqrt(rtf::PicturePixelBudget / pixels)).toSize(),
+                             Qt::IgnoreAspectRatio, Qt::SmoothTransformation);
+    document()->addResource(QTextDocument::ImageResource, QUrl(name), shown);
+    QTextImageFormat f;
+    f.setName(name);
+    f.setWidth(image.width());
+    f.setHeight(image.height());
+    f.setProperty(rtf::PictureKindProperty, QStringLiteral("pngblip"));
+    f.setProperty(rtf::PictureParamsProperty, QStringLiteral("\\picw%1\\pich%2\\picwgoal%3\\pichgoal%4")
+                                                  .arg(image.width())
+                                                  .arg(image.height())
+                                                  .arg(image.width() * rtf::TwipsPerPixel)
+                                                  .arg(image.height() * rtf::TwipsPerPixel));
+    f.setProperty(rtf::PictureDataProperty, png);
+    textCursor().insertImage(f);
+    ensureCursorVisible();
+}
+
+QMimeData *RichEdit::createMimeDataFromSelection() const
+{
+    // Qt's own mime data lists a fixed set of formats, so ours is a plain one.
+    const std::unique_ptr<QMimeData> own(QTextEdit::createMimeDataFromSelection());
+    auto *data = new QMimeData;
+    data->setText(own->text());
+    data->setHtml(own->html());
+    QTextDocument selected;
+    selected.setDefaultFont(document()->defaultFont());
+    QTextCursor(&selected).insertFragment(textCursor().selection());
+    for (QTextBlock b = selected.begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextCharFormat f = it.fragment().charFormat();
+            if (f.isImageFormat()) {
+                const QUrl url(f.toImageFormat().name());
+                selected.addResource(QTextDocument::ImageResource, url,
+                                     document()->resource(QTextDocument::ImageResource, url));
+            }
+        }
+    }
+    data->setData(QLatin1String(kRtfMime), rtf::write(&selected));
+    return data;
+}
+
+void RichEdit::showNotes(const QStringList &notes)
+{
+    if (notes.isEmpty())
+        return;
+    const QString text = notes.join(QStringLiteral("; "));
+    if (auto *main = qobject_cast<QMainWindow *>(window()))
+        main->statusBar()->showMessage(text);
+    Q_EMIT notice(text);
+}
+
+UserMessages *RichEdit::messages()
+{
+    if (m_messages)
+        return m_messages;
+    auto *main = qobject_cast<TfrmTree *>(window());
+    return main ? &main->dialogs() : nullptr;
+}
+
+// ---- links ----
+
+void RichEdit::keyPressEvent(QKeyEvent *event)
+{
+    const int key = event->key();
+    if ((key == Qt::Key_Space || key == Qt::Key_Return || key == Qt::Key_Enter) && !isReadOnly()
+        && !textCursor().hasSelection())
+        linkTypedAddress();
+    QTextEdit::keyPressEvent(event);
+}
+
+// The word before the caret becomes a link when it is a web or mail address;
+// what is typed after it is not part of the link.
+void RichEdit::linkTypedAddress()
+{
+    const QTextCursor caret = textCursor();
+    const QTextBlock block = caret.block();
+    const QString before = block.text().left(caret.position() - block.position());
+    qsizetype start = before.size();
+    while (start > 0 && !before.at(start - 1).isSpace() && before.at(start - 1) != QChar::ObjectReplacementCharacter)
+        --start;
+    QString word = before.mid(start);
+    while (!word.isEmpty() && QStringLiteral(".,;:!?)]}'\"").contains(word.back()))
+        word.chop(1);
+    if (!isWebAddress(word))
+        return;
+    QTextCursor link(document());
+    link.setPosition(block.position() + int(start));
+    link.setPosition(block.position() + int(start + word.size()), QTextCursor::KeepAnchor);
+    if (link.charFormat().isAnchor())
+        return;
+    const QTextCharFormat typing = currentCharFormat();
+    QTextCharFormat f;
+    f.setAnchor(true);
+    f.setAnchorHref(word);
+    f.setFontUnderline(true);
+    f.setForeground(palette().color(QPalette::Link));
+    link.mergeCharFormat(f);
+    setCurrentCharFormat(typing);
+}
+
+void RichEdit::mousePressEvent(QMouseEvent *event)
+{
+    if (event->button() == Qt::LeftButton && (event->modifiers() & Qt::ControlModifier)) {
+        m_pressedLink = anchorAt(event->position().toPoint());
+        if (!m_pressedLink.isEmpty()) {
+            event->accept();
+            return;
+        }
+    }
+    QTextEdit::mousePressEvent(event);
+}
+
+void RichEdit::mouseReleaseEvent(QMouseEvent *event)
+{
+    if (!m_pressedLink.isEmpty()) {
+        const QString link = std::exchange(m_pressedLink, QString());
+        if (anchorAt(event->position().toPoint()) == link)
+            QDesktopServices::openUrl(QUrl(link));
+        event->accept();
+        return;
+    }
+    QTextEdit::mouseReleaseEvent(event);
+}
+
+void RichEdit::mouseMoveEvent(QMouseEvent *event)
+{
+    const bool overLink = (event->modifiers() & Qt::ControlModifier) && !anchorAt(event->position().toPoint()).isEmpty();
+    viewport()->setCursor(overLink ? Qt::PointingHandCursor : Qt::IBeamCursor);
+    QTextEdit::mouseMoveEvent(event);
+}
+
+bool RichEdit::viewportEvent(QEvent *event)
+{
+    if (event->type() == QEvent::ToolTip) {
+        const auto *help = static_cast<QHelpEvent *>(event);
+        const QString link = anchorAt(help->pos());
+        if (link.isEmpty())
+            QToolTip::hideText();
+        else
+            QToolTip::showText(help->globalPos(), link, viewport());
+        return true;
+    }
+    return QTextEdit::viewportEvent(event);
 }
 
 #include "RichEdit.moc"

@@ -6,6 +6,8 @@
 #include <QTextCharFormat>
 #include <QTextEdit>
 
+class UserMessages;
+
 // A character format as the Fonts command reads and applies it: all fields at
 // once. Qt's fonts have no character set, so it travels beside them (RTF
 // \fcharset, kept in the text as rtf::CharsetProperty).
@@ -72,6 +74,33 @@ public:
     int textLength() const;
 
     // cut(), copy() and paste() are QTextEdit's and act on this editor.
+    // Pasting takes RTF first (through our own reader, so it keeps what an
+    // item keeps), then a picture (stored as PNG), then HTML, then text;
+    // copying offers the selection as RTF besides Qt's own formats.
+    // What a paste brings that the item will not keep is named in the
+    // window's status bar.
+
+    // Where the question about a very large picture goes; by default the
+    // main window's dialogs.
+    void setMessages(UserMessages *messages) { m_messages = messages; }
+    // Pictures larger than this many pixels are offered to be scaled down.
+    static constexpr qint64 LargePicturePixels = 20'000'000;
+
+Q_SIGNALS:
+    // A note for the status bar: what a paste brought that is not kept.
+    void notice(const QString &text);
+
+protected:
+    bool canInsertFromMimeData(const QMimeData *source) const override;
+    void insertFromMimeData(const QMimeData *source) override;
+    QMimeData *createMimeDataFromSelection() const override;
+    // Links: Ctrl+click opens one, its address is its tool tip, and a web
+    // address typed before a space or Enter becomes one.
+    void keyPressEvent(QKeyEvent *event) override;
+    void mousePressEvent(QMouseEvent *event) override;
+    void mouseReleaseEvent(QMouseEvent *event) override;
+    void mouseMoveEvent(QMouseEvent *event) override;
+    bool viewportEvent(QEvent *event) override;
 
     // Printing comes with the printing work and belongs here, beside the text:
     //   int renderRange(QPainter *painter, const QRectF &pageTwips, int from,
@@ -84,6 +113,14 @@ public:
 
 private:
     void applyDefaultFormatIfEmpty();
+    void insertDocument(QTextDocument &pasted, QStringList &notes, const QMimeData *source);
+    void insertPicture(QImage image);
+    void linkTypedAddress();
+    void showNotes(const QStringList &notes);
+    UserMessages *messages();
 
     QTextCharFormat m_defaultFormat;
+    UserMessages *m_messages = nullptr;
+    QString m_pressedLink;
+    int m_pastedPictures = 0;
 };

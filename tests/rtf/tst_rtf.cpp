@@ -337,7 +337,7 @@ void TestRtf::paragraphsRead_data()
     QTest::newRow("blank list label dropped")
         << rtf("{\\listtext\\pard\\plain \\tab}\\pard Heading\\par{\\listtext 1.\\tab}Item\\par "
                "{\\pntext\\'b7\\tab}{\\*\\pn\\pnlvlblt{\\pntxtb\\'b7}}Old bullet")
-        << QStringList{u"Heading"_s, u"1.\tItem"_s, u"\u00B7\tOld bullet"_s};
+        << QStringList{u"Heading"_s, u"1.\tItem"_s, u"Old bullet"_s}; // a real list item now
     QTest::newRow("unstarred metadata")
         << rtf("{\\title Secret}{\\author Me}{\\operator X}{\\keywords k}a{\\pn{\\pntxta .}}b") << QStringList{u"ab"_s};
     QTest::newRow("form field and bookmark")
@@ -347,7 +347,8 @@ void TestRtf::paragraphsRead_data()
     QTest::newRow("nested table cells")
         << rtf("\\pard\\intbl a\\cell{\\pard\\intbl\\itap2 n1\\nestcell n2\\nestcell{\\*\\nesttableprops\\trowd"
                "\\cellx100\\nestrow}}b\\cell\\row\\pard after")
-        << QStringList{u"a"_s, u"n1"_s, u"n2"_s, u"b"_s, u"after"_s};
+        // A table first in the item has a paragraph before it.
+        << QStringList{u""_s, u"a"_s, u"n1"_s, u"n2"_s, u"b"_s, u"after"_s};
     // Files that are no RTF read as lines of text.
     QTest::newRow("crlf lines") << QByteArray("one\r\ntwo\r\n") << QStringList{u"one"_s, u"two"_s};
     QTest::newRow("lf and cr") << QByteArray("a\nb\rc") << QStringList{u"a"_s, u"b"_s, u"c"_s};

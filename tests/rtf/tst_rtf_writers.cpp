@@ -88,7 +88,7 @@ void TestRtfWriters::textAsExported_data()
         << QStringList{u"Report Title"_s,
                        u"This is italic and red, with a footnote1 and a link: Example Site. Smart “quotes” "
                        u"and ‘single’ – dashes — done."_s,
-                       u"\u00B7\tFirst bullet"_s, u"Cell one"_s, u"Cell two"_s, u"Picture:\uFFFC"_s}
+                       u"First bullet"_s, u"Cell one"_s, u"Cell two"_s, u"Picture:\uFFFC"_s}
         << QStringList{u"Header text"_s, u"Footer"_s, u"Footnote text"_s, u"Secret"_s, u"Hidden company"_s,
                        u"HYPERLINK"_s, u"Normal;"_s, u"Default Paragraph"_s, u"Courier;"_s, u"504b"_s, u"example.com"_s}
         << QStringList{u"Report Title=Arial|16|B---|auto|0|P4"_s, u"red=Times New Roman|11|----|#ff0000|0|P1"_s,
@@ -127,8 +127,10 @@ void TestRtfWriters::textAsExported()
     QTextDocument doc;
     rtf::read(readFile(file), &doc);
     const QString text = doc.toPlainText();
+    // The writer's text export draws list labels; our lists number themselves.
+    static const QRegularExpression labels(QStringLiteral("(^|\n)\\s*(•|\\d+\\.) "));
     if (!reference.isEmpty())
-        QCOMPARE(normalized(text), normalized(referenceText(reference)));
+        QCOMPARE(normalized(text), normalized(referenceText(reference).replace(labels, QStringLiteral("\\1"))));
     const QStringList got = paragraphs(doc);
     const QString joined = u'\n' + got.join(u'\n') + u'\n';
     qsizetype at = 0;
