@@ -98,6 +98,8 @@ void TfrmTree::CreateMenus()
     CreateEditAndFormatMenus();
     Tools1 = bar->addMenu(QStringLiteral("Too&ls"));
     Tools1->setObjectName(QStringLiteral("Tools1"));
+    // Stand-in until the tree-editing commands bring the Options action and its button.
+    connect(Tools1->addAction(QStringLiteral("Options")), &QAction::triggered, this, &TfrmTree::OptionsExecute);
 
     Help1 = bar->addMenu(QStringLiteral("&Help"));
     Help1->setObjectName(QStringLiteral("Help1"));

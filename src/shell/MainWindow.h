@@ -89,6 +89,9 @@ public:
     void mnuExpandClick();
     void mnuCollapseClick();
 
+    // Tools commands.
+    void OptionsExecute();
+
 protected:
     void showEvent(QShowEvent *event) override;
     void changeEvent(QEvent *event) override;
