@@ -284,6 +284,7 @@ QWidget *TFOptions::CreateFontsPage()
     addSet(3, "lblFonts2", QStringLiteral("Editor (right side panel) - fonts used when creating new item"),
            pnlFontEdit, "pnlFontEdit", lblFontEdit, "lblFontEdit", btnFontEdit, "btnFontEdit",
            QStringLiteral("&Choose Font ..."), btnFontEditColor, "btnFontEditColor");
+    btnFontEditColor->setText(QStringLiteral("C&olor ...")); // a mnemonic of its own
     grid->setRowStretch(5, 1);
     connect(btnFontTree, &QPushButton::clicked, this, [this] { ChooseSampleFont(pnlFontTree); });
     connect(btnFontEdit, &QPushButton::clicked, this, [this] { ChooseSampleFont(pnlFontEdit); });
