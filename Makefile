@@ -3,7 +3,7 @@
 BUILD    ?= build
 JOBS     ?= $(shell nproc)
 PACKAGES := cmake ninja-build g++ make qt6-base-dev qt6-base-dev-tools libgl-dev \
-            libbenchmark-dev xvfb xauth x11-utils fonts-dejavu-core fonts-liberation2 poppler-utils
+            libbenchmark-dev xvfb xauth x11-utils fonts-dejavu-core fonts-liberation2 poppler-utils openbox
 SUDO     := $(shell [ "$$(id -u)" = 0 ] || echo sudo)
 
 .PHONY: all deps configure build run test bench clean

@@ -15,10 +15,5 @@ int main(int argc, char *argv[])
     StartupConfig config;
     config.programFolder = QApplication::applicationDirPath() + QLatin1Char('/');
     config.arguments = QApplication::arguments().mid(1);
-
-    TfrmTree window(config);
-    if (!window.startedOk())
-        return 1;
-    window.show();
-    return QApplication::exec();
+    return RunProgram(config);
 }

@@ -11,7 +11,7 @@ namespace settings {
 enum class Setting {
     StartupFile,     // "1" new file, "2" most recent file, "3" StartupFilePath
     StartupFilePath,
-    Pwd,             // scrambled start-up password; empty = none
+    Pwd,             // salted hash of the start-up password; empty = none
     EditName,
     TreeName,
     EditSize,        // points, decimal text
@@ -36,6 +36,7 @@ enum class Setting {
     State,           // "wsNormal", "wsMinimized", "wsMaximized"; empty = maximized
     LastFolder,      // where the file dialogs were last confirmed; kept, like the
                      // placement, when the options go back to their defaults
+    Backups,         // previous versions Save keeps, "0" .. "9"
 };
 
 struct SettingInfo {

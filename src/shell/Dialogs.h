@@ -1,5 +1,5 @@
 #pragma once
-#include "store/Messages.h"
+#include "settings/Messages.h"
 
 #include <QList>
 #include <QQueue>
@@ -8,24 +8,11 @@
 
 class QWidget;
 
-// What a file dialog is opened with.
-struct FileDialogRequest
-{
-    QString caption;
-    QString folder;        // the initial folder
-    QString fileName;      // the name shown when it opens
-    QString filter;        // "Quivora files (*.qvr)"
-    QString defaultSuffix; // added to a name typed without one
-    bool mustExist = false;
-};
-
 // Every message box, question and file dialog of the program goes through
 // this one interface, so tests can read every text and answer every question.
-class Dialogs : public UserMessages
+class Dialogs : public SettingsDialogs
 {
 public:
-    // The chosen path; empty when the dialog was cancelled.
-    virtual QString openFileName(const FileDialogRequest &request) = 0;
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
 };
 

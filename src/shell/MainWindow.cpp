@@ -2,6 +2,7 @@
 
 #include "settings/Product.h"
 #include "settings/Registry.h"
+#include "settings/WindowPosition.h"
 #include "shell/AboutBox.h"
 #include "shell/Dialogs.h"
 #include "shell/ExplorerTree.h"
@@ -141,9 +142,7 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     if (!m_doc.workFolder.isEmpty() && !m_doc.workFolder.endsWith(QLatin1Char('/')))
         m_doc.workFolder += QLatin1Char('/');
 
-    // Placement: the stored one joins later; these are the defaults.
-    setGeometry(7, 8, 626, 461);
-    Splitter1->setSizes({159, 626 - 159});
+    LoadWindowPosition(this, Splitter1);
 
     if (m_doc.workFolder.isEmpty() || !FolderIsWritable(m_doc.workFolder)) {
         QGuiApplication::restoreOverrideCursor();
@@ -419,6 +418,7 @@ bool TfrmTree::FormClose()
     // Only files without a lock go, which no running copy has, so the
     // clean-up is safe whatever other copies run.
     DeleteMasterFiles(m_doc.workFolder);
+    SaveWindowPosition(this, Splitter1);
     return true;
 }
 

@@ -64,8 +64,8 @@ private Q_SLOTS:
         using S = Setting;
         QTest::addColumn<QList<Setting>>("ids");
         QTest::addColumn<QStringList>("texts");
-        QTest::newRow("Options") << QList<S>{S::StartupFile, S::StartupFilePath, S::Pwd, S::LastFolder}
-                                 << QStringList{"", "", "", ""};
+        QTest::newRow("Options") << QList<S>{S::StartupFile, S::StartupFilePath, S::Pwd, S::LastFolder, S::Backups}
+                                 << QStringList{"", "", "", "", "3"};
         QTest::newRow("Options\\Fonts, Edit") << QList<S>{S::EditName, S::EditSize, S::EditColor, S::EditBold, S::EditItalic}
                                                << QStringList{"MS Sans Serif", "8", "0", "False", "False"};
         QTest::newRow("Options\\Fonts, Tree") << QList<S>{S::TreeName, S::TreeSize, S::TreeColor, S::TreeBold, S::TreeItalic}

@@ -23,7 +23,10 @@ inline void isolateSettings(const QString &folder)
     QStandardPaths::setTestModeEnabled(true);
     QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, folder);
     QSettings::setPath(QSettings::IniFormat, QSettings::UserScope, folder);
-    QSettings(QStringLiteral("Corvanta"), QStringLiteral("Quivora")).clear();
+    QSettings store(QStringLiteral("Corvanta"), QStringLiteral("Quivora"));
+    store.clear();
+    // A first run opens maximized; the panels' tests want the default window.
+    store.setValue(QStringLiteral("Position/State"), QStringLiteral("wsNormal"));
 }
 
 inline QByteArray readFile(const QString &path)

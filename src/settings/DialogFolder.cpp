@@ -1,4 +1,4 @@
-#include "shell/DialogFolder.h"
+#include "settings/DialogFolder.h"
 
 #include "settings/SettingsTable.h"
 
