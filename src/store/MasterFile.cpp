@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -63,6 +64,14 @@ bool hasLoneCr(const char *p, const char *end)
         p += 2;
     }
     return false;
+}
+
+// Shared by every master file, so that no two versions of a text share a stamp.
+std::atomic<quint64> lastStamp{0};
+
+quint64 newStamp()
+{
+    return ++lastStamp;
 }
 
 bool equalsEnd(QByteArrayView line)
@@ -199,8 +208,16 @@ void MasterFile::setLines(const QList<QByteArray> &lines)
     setContent(JoinLines(lines));
 }
 
+quint64 MasterFile::blockStamp(int key) const
+{
+    const auto it = m_blockIndex.constFind(key);
+    return it == m_blockIndex.constEnd() ? 0 : m_segments[*it].stamp;
+}
+
 void MasterFile::indexBlock(qsizetype pos)
 {
+    if (m_segments[pos].stamp == 0)
+        m_segments[pos].stamp = newStamp();
     const int key = m_segments[pos].key;
     if (m_blockIndex.contains(key))
         m_duplicateKeys.insert(key);
