@@ -37,7 +37,7 @@ struct Setup
     DocState doc;
     QTreeWidget tree;
     QList<int> items;
-    QRegularExpression expression;
+    SearchQuery query;
 
     Setup()
     {
@@ -52,15 +52,14 @@ struct Setup
                 items << NodeKey(n);
             return true;
         });
-        SearchQuery q;
-        q.text = QStringLiteral("Budget");
-        q.wholeWord = true;
-        expression = SearchExpression(q);
+        query.text = QStringLiteral("Budget");
+        query.wholeWord = true;
+        query.names = true;
     }
 
     qsizetype search(ItemTextCache &cache)
     {
-        return SearchItems(&tree, doc.master, cache, expression, true,
+        return SearchItems(&tree, doc.master, cache, query,
                            [](QTreeWidgetItem *, const SearchHit &, const QString &) { return true; });
     }
 };

@@ -84,16 +84,17 @@ int Grep(const QString &file, const SearchQuery &query)
     out.setEncoding(QStringConverter::Utf8);
     ItemTextCache cache;
     // A line with several matches is printed once.
-    SearchHit last;
-    last.key = -1;
-    const qsizetype count = SearchItems(&d.tree, d.doc.master, cache, re, query.names,
+    SearchHit last{-1};
+    qsizetype lastLine = -1;
+    const qsizetype count = SearchItems(&d.tree, d.doc.master, cache, query,
                                         [&](QTreeWidgetItem *node, const SearchHit &hit, const QString &text) {
+                                            const auto [from, to] = HitLineBounds(text, hit);
                                             if (hit.key == last.key && hit.inName == last.inName
-                                                && hit.lineStart == last.lineStart)
+                                                && from == lastLine)
                                                 return true;
                                             last = hit;
-                                            out << NodePath(node) << '\t'
-                                                << oneLine(text.mid(hit.lineStart, hit.lineEnd - hit.lineStart))
+                                            lastLine = from;
+                                            out << NodePath(node) << '\t' << oneLine(text.mid(from, to - from))
                                                 << '\n';
                                             return true;
                                         });

@@ -88,7 +88,7 @@ void TfrmTree::SearchAllItems()
     QTreeWidgetItem *last = nullptr;
     QString path;
     const qsizetype total =
-        SearchItems(tvwTree, m_doc.master, pnlSearch->cache, re, pnlSearch->query().names,
+        SearchItems(tvwTree, m_doc.master, pnlSearch->cache, pnlSearch->query(),
                     [&](QTreeWidgetItem *node, const SearchHit &hit, const QString &text) {
                         if (node != last) {
                             last = node;

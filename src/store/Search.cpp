@@ -7,6 +7,7 @@
 #include "store/NodeTree.h"
 #include "store/TreeFormat.h"
 
+#include <QStringMatcher>
 #include <QTextDocument>
 #include <QTreeWidget>
 
@@ -83,45 +84,109 @@ void ItemTextCache::clear()
 
 namespace {
 
-SearchHit hitAt(int key, bool inName, const QString &text, const QRegularExpressionMatch &m)
+} // namespace
+
+std::pair<qsizetype, qsizetype> HitLineBounds(const QString &text, const SearchHit &hit)
 {
-    SearchHit h;
-    h.key = key;
-    h.inName = inName;
-    h.start = m.capturedStart();
-    h.length = m.capturedLength();
-    const qsizetype before = h.start > 0 ? text.lastIndexOf(QLatin1Char('\n'), h.start - 1) : -1;
-    h.lineStart = before + 1;
-    const qsizetype after = text.indexOf(QLatin1Char('\n'), h.start + h.length);
-    h.lineEnd = after < 0 ? text.size() : after;
-    return h;
+    const qsizetype before = hit.start > 0 ? text.lastIndexOf(QLatin1Char('\n'), hit.start - 1) : -1;
+    const qsizetype after = text.indexOf(QLatin1Char('\n'), hit.start + hit.length);
+    return {before + 1, after < 0 ? text.size() : after};
 }
+
+namespace {
+
+bool isWordChar(QChar c)
+{
+    return c.isLetterOrNumber() || c.isMark() || c == QLatin1Char('_');
+}
+
+// Finds the matches of a query in one text at a time. Literal text, the
+// common case, is found without the regular expression engine, whose match
+// objects cost two allocations each: a common word has millions of matches.
+class Finder
+{
+public:
+    explicit Finder(const SearchQuery &query)
+        : m_re(SearchExpression(query)), m_literal(!query.regex), m_wholeWord(query.wholeWord),
+          m_matcher(query.text, query.matchCase ? Qt::CaseSensitive : Qt::CaseInsensitive)
+    {
+        if (!query.text.isEmpty()) {
+            m_first = query.text.at(0).toCaseFolded().unicode();
+            m_firstOther = QChar(m_first).toUpper().unicode();
+        }
+    }
+    bool isValid() const { return m_re.isValid(); }
+
+    template <typename Fn> void forEach(const QString &text, Fn &&fn) const
+    {
+        if (m_literal) {
+            const qsizetype n = m_matcher.pattern().size();
+            for (qsizetype at = indexIn(text, 0); at >= 0; at = indexIn(text, at + 1)) {
+                if (m_wholeWord && ((at > 0 && isWordChar(text.at(at - 1)))
+                                    || (at + n < text.size() && isWordChar(text.at(at + n)))))
+                    continue;
+                fn(at, n);
+                at += n - 1; // matches do not overlap
+            }
+            return;
+        }
+        QRegularExpressionMatchIterator it = m_re.globalMatch(text);
+        while (it.hasNext()) {
+            const QRegularExpressionMatch m = it.next();
+            if (m.capturedLength() > 0) // an empty match marks nothing
+                fn(m.capturedStart(), m.capturedLength());
+        }
+    }
+
+private:
+    // Letter case aside, only places whose first character may start the
+    // text are compared whole: folding every character costs more than
+    // the rest of a search.
+    qsizetype indexIn(const QString &text, qsizetype from) const
+    {
+        if (m_matcher.caseSensitivity() == Qt::CaseSensitive)
+            return m_matcher.indexIn(text, from);
+        const QString &needle = m_matcher.pattern();
+        const qsizetype last = text.size() - needle.size();
+        const auto *p = reinterpret_cast<const char16_t *>(text.constData());
+        for (qsizetype at = from; at <= last; ++at) {
+            const char16_t c = p[at];
+            if (c != m_first && c != m_firstOther && (c < 0x80 || QChar::toCaseFolded(char32_t(c)) != m_first))
+                continue;
+            if (QStringView(text).sliced(at, needle.size()).compare(needle, Qt::CaseInsensitive) == 0)
+                return at;
+        }
+        return -1;
+    }
+
+    QRegularExpression m_re;
+    bool m_literal;
+    bool m_wholeWord;
+    QStringMatcher m_matcher;
+    char16_t m_first = 0;      // the text's first character, case folded
+    char16_t m_firstOther = 0; // and in upper case
+};
 
 } // namespace
 
 qsizetype SearchItems(QTreeWidget *tree, const MasterFile &master, ItemTextCache &cache,
-                      const QRegularExpression &expression, bool names, const SearchHitFn &onHit)
+                      const SearchQuery &query, const SearchHitFn &onHit)
 {
-    if (!expression.isValid())
+    const Finder finder(query);
+    if (!finder.isValid())
         return 0;
     qsizetype count = 0;
     bool wanted = true;
     const auto scan = [&](QTreeWidgetItem *node, int key, bool inName, const QString &text) {
-        if (text.isEmpty())
-            return;
-        QRegularExpressionMatchIterator it = expression.globalMatch(text);
-        while (it.hasNext()) {
-            const QRegularExpressionMatch m = it.next();
-            if (m.capturedLength() == 0) // an empty match marks nothing
-                continue;
+        finder.forEach(text, [&](qsizetype start, qsizetype length) {
             ++count;
             if (wanted)
-                wanted = onHit(node, hitAt(key, inName, text, m), text);
-        }
+                wanted = onHit(node, SearchHit{key, inName, start, length}, text);
+        });
     };
     ForEachNode(tree, [&](QTreeWidgetItem *node) {
         const int key = NodeKey(node);
-        if (names)
+        if (query.names)
             scan(node, key, true, node->text(0));
         if (IsItemKey(key))
             scan(node, key, false, cache.plainText(master, key));
@@ -134,9 +199,10 @@ qsizetype SearchItems(QTreeWidget *tree, const MasterFile &master, ItemTextCache
 QString HitLine(const QString &text, const SearchHit &hit, int width, qsizetype *matchAt)
 {
     // Some words before the match, so it reads in its place.
+    const auto [lineStart, lineEnd] = HitLineBounds(text, hit);
     const qsizetype lead = qMax<qsizetype>(width / 4, 1);
-    qsizetype from = qMax(hit.lineStart, hit.start - lead);
-    const qsizetype to = qMin(hit.lineEnd, qMax(from + width, hit.start + hit.length));
+    const qsizetype from = qMax(lineStart, hit.start - lead);
+    const qsizetype to = qMin(lineEnd, qMax(from + width, hit.start + hit.length));
     QString line = text.mid(from, to - from);
     qsizetype at = hit.start - from;
     // Pictures stand in the text as object characters, which show nothing.
@@ -151,11 +217,11 @@ QString HitLine(const QString &text, const SearchHit &hit, int width, qsizetype 
                 --at;
         }
     }
-    if (from > hit.lineStart) {
+    if (from > lineStart) {
         line.prepend(QStringLiteral("\u2026"));
         ++at;
     }
-    if (to < hit.lineEnd)
+    if (to < lineEnd)
         line.append(QStringLiteral("\u2026"));
     if (matchAt)
         *matchAt = at;

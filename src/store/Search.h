@@ -32,9 +32,11 @@ struct SearchHit
     bool inName = false;
     qsizetype start = 0;  // a position in the text searched
     qsizetype length = 0;
-    qsizetype lineStart = 0; // the line (paragraph) around the match
-    qsizetype lineEnd = 0;
 };
+
+// Where the line (paragraph) around a hit starts and ends in the text searched;
+// asked only for the hits shown, as most of a search's time would go to it.
+std::pair<qsizetype, qsizetype> HitLineBounds(const QString &text, const SearchHit &hit);
 
 // Each item's plain text as the editor shows it, one character per editor
 // position, so a match found here is selected there as it is. A text is read
@@ -73,10 +75,11 @@ QString ItemPlainText(const QByteArray &rtf, QTextDocument *reader);
 
 // Calls `onHit` for every match in tree order, then by position (a node's
 // name before its text), with the text searched, until it answers false.
-// Answers how many matches there are (all of them, even after a stop).
+// Answers how many matches there are (all of them, even after a stop); none
+// for a query SearchExpression refuses.
 using SearchHitFn = std::function<bool(QTreeWidgetItem *node, const SearchHit &hit, const QString &text)>;
 qsizetype SearchItems(QTreeWidget *tree, const MasterFile &master, ItemTextCache &cache,
-                      const QRegularExpression &expression, bool names, const SearchHitFn &onHit);
+                      const SearchQuery &query, const SearchHitFn &onHit);
 
 // The line around a hit, cut to about `width` characters with the match
 // near its start; `matchAt` receives where the match begins in it.

@@ -55,7 +55,7 @@ struct Doc
     QStringList search(const SearchQuery &q)
     {
         QStringList out;
-        SearchItems(&tree, doc.master, cache, SearchExpression(q), q.names,
+        SearchItems(&tree, doc.master, cache, q,
                     [&](QTreeWidgetItem *, const SearchHit &h, const QString &) {
                         out << QStringLiteral("%1:%2%3+%4").arg(h.key).arg(h.inName ? "n" : "").arg(h.start).arg(h.length);
                         return true;
