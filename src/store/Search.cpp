@@ -207,11 +207,9 @@ QString HitLine(const QString &text, const SearchHit &hit, int width, qsizetype 
     qsizetype at = hit.start - from;
     // Pictures stand in the text as object characters, which show nothing.
     for (qsizetype i = line.size() - 1; i >= 0; --i) {
-        if (line.at(i) == QChar::ObjectReplacementCharacter || line.at(i) == QLatin1Char('\t')) {
-            if (line.at(i) == QLatin1Char('\t')) {
-                line[i] = QLatin1Char(' ');
-                continue;
-            }
+        if (line.at(i) == QLatin1Char('\t')) {
+            line[i] = QLatin1Char(' ');
+        } else if (line.at(i) == QChar::ObjectReplacementCharacter) {
             line.remove(i, 1);
             if (i < at)
                 --at;
