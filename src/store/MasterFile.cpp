@@ -113,6 +113,7 @@ void MasterFile::clear()
     m_blockIndex.clear();
     m_duplicateKeys.clear();
     m_removed = 0;
+    m_textVersion = newStamp();
 }
 
 bool MasterFile::load(const QString &file, QString *error)
@@ -242,6 +243,7 @@ void MasterFile::removeBlock(int key)
         return;
     const qsizetype pos = *it;
     m_blockIndex.erase(it);
+    m_textVersion = newStamp();
     // A damaged file may hold more blocks of the item; left behind, an older
     // one would be the text read next.
     const qsizetype last = m_duplicateKeys.remove(key) ? m_segments.size() : pos + 1;
@@ -260,6 +262,7 @@ void MasterFile::removeBlock(int key)
 void MasterFile::appendBlock(int key, const QByteArray &text)
 {
     closeNodeSection();
+    m_textVersion = newStamp();
     Segment seg;
     seg.kind = Segment::Block;
     seg.key = key;

@@ -70,6 +70,8 @@ public:
     // copy keeps it. 0 when the item has no block. Caches of what is derived
     // from the text compare it to see whether they still hold.
     quint64 blockStamp(int key) const;
+    // The same for all item text at once: it changes whenever a block does.
+    quint64 textVersion() const { return m_textVersion; }
 
 private:
     struct Segment
@@ -97,4 +99,5 @@ private:
     QHash<int, qsizetype> m_blockIndex; // key -> first block of that key
     QSet<int> m_duplicateKeys;
     qsizetype m_removed = 0;
+    quint64 m_textVersion = 0;
 };

@@ -50,6 +50,14 @@ ItemTextCache::~ItemTextCache() = default;
 
 QString ItemTextCache::plainText(const MasterFile &master, int key)
 {
+    // Nothing changed since the last search: what it kept holds.
+    if (master.textVersion() == m_version) {
+        const auto it = m_entries.find(key);
+        if (it != m_entries.end()) {
+            it->used = true;
+            return it->text;
+        }
+    }
     const quint64 stamp = master.blockStamp(key);
     if (stamp == 0) {
         m_entries.remove(key);
@@ -65,8 +73,9 @@ QString ItemTextCache::plainText(const MasterFile &master, int key)
     return e.text;
 }
 
-void ItemTextCache::dropUnused()
+void ItemTextCache::dropUnused(const MasterFile &master)
 {
+    m_version = master.textVersion();
     for (auto it = m_entries.begin(); it != m_entries.end();) {
         if (!it->used) {
             it = m_entries.erase(it);
@@ -80,6 +89,7 @@ void ItemTextCache::dropUnused()
 void ItemTextCache::clear()
 {
     m_entries.clear();
+    m_version = 0;
 }
 
 namespace {
@@ -113,6 +123,8 @@ public:
         if (!query.text.isEmpty()) {
             m_first = query.text.at(0).toCaseFolded().unicode();
             m_firstOther = QChar(m_first).toUpper().unicode();
+            // The Kelvin sign folds to "k" and the long s to "s".
+            m_firstIsPlain = m_first < 0x80 && m_first != u'k' && m_first != u's';
         }
     }
     bool isValid() const { return m_re.isValid(); }
@@ -121,7 +133,8 @@ public:
     {
         if (m_literal) {
             const qsizetype n = m_matcher.pattern().size();
-            for (qsizetype at = indexIn(text, 0); at >= 0; at = indexIn(text, at + 1)) {
+            Places places;
+            for (qsizetype at = indexIn(text, 0, places); at >= 0; at = indexIn(text, at + 1, places)) {
                 if (m_wholeWord && ((at > 0 && isWordChar(text.at(at - 1)))
                                     || (at + n < text.size() && isWordChar(text.at(at + n)))))
                     continue;
@@ -139,21 +152,50 @@ public:
     }
 
 private:
+    // Where the first letter's two forms come next in one text; -2 not yet looked for.
+    struct Places
+    {
+        qsizetype a = -2, b = -2;
+    };
+
     // Letter case aside, only places whose first character may start the
     // text are compared whole: folding every character costs more than
     // the rest of a search.
-    qsizetype indexIn(const QString &text, qsizetype from) const
+    qsizetype indexIn(const QString &text, qsizetype from, Places &state) const
     {
         if (m_matcher.caseSensitivity() == Qt::CaseSensitive)
             return m_matcher.indexIn(text, from);
         const QString &needle = m_matcher.pattern();
         const qsizetype last = text.size() - needle.size();
+        const auto matchesAt = [&](qsizetype at) {
+            return QStringView(text).sliced(at, needle.size()).compare(needle, Qt::CaseInsensitive) == 0;
+        };
+        if (m_firstIsPlain) {
+            // Only the two letters themselves can start it: the character
+            // search of the string class is many times faster than a loop.
+            // Each letter's next place is kept, so none is searched twice.
+            const QStringView view(text);
+            const auto nextOf = [&](qsizetype &place, char16_t c) {
+                if (place != -1 && place < from)
+                    place = view.indexOf(QChar(c), from);
+            };
+            while (true) {
+                nextOf(state.a, m_first);
+                nextOf(state.b, m_firstOther);
+                const qsizetype at = state.a < 0 ? state.b : state.b < 0 ? state.a : qMin(state.a, state.b);
+                if (at < 0 || at > last)
+                    return -1;
+                if (matchesAt(at))
+                    return at;
+                from = at + 1;
+            }
+        }
         const auto *p = reinterpret_cast<const char16_t *>(text.constData());
         for (qsizetype at = from; at <= last; ++at) {
             const char16_t c = p[at];
             if (c != m_first && c != m_firstOther && (c < 0x80 || QChar::toCaseFolded(char32_t(c)) != m_first))
                 continue;
-            if (QStringView(text).sliced(at, needle.size()).compare(needle, Qt::CaseInsensitive) == 0)
+            if (matchesAt(at))
                 return at;
         }
         return -1;
@@ -165,6 +207,7 @@ private:
     QStringMatcher m_matcher;
     char16_t m_first = 0;      // the text's first character, case folded
     char16_t m_firstOther = 0; // and in upper case
+    bool m_firstIsPlain = false; // an ASCII letter or sign no other character folds to
 };
 
 } // namespace
@@ -192,7 +235,7 @@ qsizetype SearchItems(QTreeWidget *tree, const MasterFile &master, ItemTextCache
             scan(node, key, false, cache.plainText(master, key));
         return true;
     });
-    cache.dropUnused();
+    cache.dropUnused(master);
     return count;
 }
 

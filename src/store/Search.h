@@ -50,9 +50,10 @@ public:
     ItemTextCache &operator=(const ItemTextCache &) = delete;
 
     QString plainText(const MasterFile &master, int key);
-    // Forgets texts of items not asked for since the last call: deleted
-    // items and another document's leave no memory behind.
-    void dropUnused();
+    // Ends a search of `master`: forgets texts of items not asked for since
+    // the last call (deleted items and another document's leave no memory
+    // behind), and keeps the rest as the texts of its present version.
+    void dropUnused(const MasterFile &master);
     void clear();
     // How many texts were read from their RTF so far (kept ones cost nothing).
     qsizetype extractions() const { return m_extractions; }
@@ -68,6 +69,7 @@ private:
     QHash<int, Entry> m_entries;
     std::unique_ptr<QTextDocument> m_reader; // reused: a document per item costs more
     qsizetype m_extractions = 0;
+    quint64 m_version = 0; // the master file's textVersion() all kept texts belong to
 };
 
 // The plain text of an item's RTF as the editor shows it.
