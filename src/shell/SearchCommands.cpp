@@ -121,9 +121,11 @@ void TfrmTree::GoToSearchHit(int row)
         return;
     const SearchHit hit = pnlSearch->hit(row).hit;
     pnlSearch->setCurrentRow(row);
+    pnlSearch->show();
+    // Found by key and path: another document opened since may use the key.
     QTreeWidgetItem *node = nodeByKey(tvwTree, hit.key);
-    if (!node) {
-        pnlSearch->lblSearchCount->setText(QStringLiteral("The node of this match is gone; search again."));
+    if (!node || NodePath(node) != pnlSearch->hit(row).path) {
+        pnlSearch->lblSearchCount->setText(QStringLiteral("The node of this match was renamed, moved or deleted; search again."));
         return;
     }
     // A normal selection change: the text being left is stored, this one loaded.

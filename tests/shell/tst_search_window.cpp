@@ -81,6 +81,12 @@ void TestSearchWindow::searchStoresFirstAndStepsAround()
     w->FindNextMatch1->trigger(); // a name: the node is selected, nothing in the editor
     QCOMPARE(place(w), QStringLiteral("$\\Recipes\\Soup|"));
 
+    // Another document uses the same keys: its nodes are not taken for the matches.
+    f.dialogs.answers.enqueue(MsgButton::No);
+    w->FileNew1Execute();
+    w->FindNextMatch1->trigger();
+    QCOMPARE(panel->statusText(), QStringLiteral("The node of this match was renamed, moved or deleted; search again."));
+
     // Text that cannot be stored is not searched stale.
     f.type(" more");
     // The master file cannot be replaced: a folder stands in its place.
