@@ -2,9 +2,11 @@
 
 #include "QvrDocument.h"
 #include "QvrExport.h"
+#include "QvrGrep.h"
 #include "QvrItemText.h"
 #include "store/Integrity.h"
 #include "store/NodeTree.h"
+#include "store/Search.h"
 #include "store/TreeFormat.h"
 
 #include <QCommandLineOption>
@@ -187,6 +189,7 @@ void AddCommandOptions(QCommandLineParser &parser)
 {
     parser.addOption(toOption());
     parser.addOption(formatOption());
+    AddGrepOptions(parser);
 }
 
 int RunCommand(const QCommandLineParser &parser)
@@ -202,6 +205,11 @@ int RunCommand(const QCommandLineParser &parser)
         return check(file);
     if (command == QLatin1String("tree"))
         return tree(file);
+    if (command == QLatin1String("grep")) {
+        if (args.size() != 3)
+            return usage(parser, QStringLiteral("grep needs FILE and PATTERN"));
+        return Grep(file, GrepQuery(parser, args[2]));
+    }
     if (command == QLatin1String("cat") || command == QLatin1String("export")) {
         const QString formatName = parser.value(formatOption());
         const std::optional<TextFormat> format = ParseTextFormat(formatName);

@@ -37,6 +37,13 @@ int main(int argc, char *argv[])
         "                   prints it or a seven-digit node key; when names holding \"\\\"\n"
         "                   make several nodes share a path, the first in tree order wins\n"
         "                   (exit 3: no such node, or the node is not an item)\n"
+        "  qvr grep FILE PATTERN [-i] [-w] [-E] [--names]\n"
+        "                   print \"node path<TAB>line\" for every line of item text that\n"
+        "                   holds PATTERN, in tree order (a line with several matches once):\n"
+        "                   -i letter case aside, -w whole words only, -E PATTERN is a\n"
+        "                   regular expression (Perl-like), --names node names too (the\n"
+        "                   name is the line) (exit 0: matches, 1: none, 2: cannot open\n"
+        "                   FILE or PATTERN is not valid)\n"
         "  qvr export FILE --to DIR [--format txt|rtf|html|pdf]\n"
         "                   write every item's text as one file per item: items under the\n"
         "                   root go into DIR itself (made when missing), each branch becomes\n"
@@ -61,12 +68,13 @@ int main(int argc, char *argv[])
         "Exit codes: 0 done; 1 the check failed (check); 2 FILE cannot be opened, DIR or\n"
         "the output cannot be written, or the command line is wrong; 3 (cat) no such\n"
         "node or not an item. Reports of a document that loads all the same (a failed\n"
-        "check) go to stderr, and tree, cat and export go on."));
+        "check) go to stderr, and tree, cat, grep and export go on. grep: 0 matches found,\n"
+        "1 none, 2 as above or PATTERN is not a valid regular expression."));
     parser.addHelpOption();
-    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, tree, cat or export"));
+    parser.addPositionalArgument(QStringLiteral("command"), QStringLiteral("check, tree, cat, grep or export"));
     parser.addPositionalArgument(QStringLiteral("FILE"), QStringLiteral("a tree file"));
-    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("cat: node path or key"),
-                                 QStringLiteral("[PATH]"));
+    parser.addPositionalArgument(QStringLiteral("PATH"), QStringLiteral("cat: node path or key; grep: the pattern"),
+                                 QStringLiteral("[PATH|PATTERN]"));
     AddCommandOptions(parser);
     parser.process(app);
     return RunCommand(parser);

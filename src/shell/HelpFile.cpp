@@ -32,6 +32,10 @@ const char *const kGuide[] = {
     R"(and choose its font, colour and paragraph alignment. Ctrl+B, Ctrl+I and Ctrl+U make the selected text bold, )"
     R"(italic or underlined; a right click in the \b Editor\b0  opens the Edit and Format commands. )"
     R"(Ctrl+F finds text in the selected item.)",
+    R"(\par Ctrl+Shift+F (Find in All Items in the \b Edit\b0  menu) searches every item, and the names of the )"
+    R"(nodes when Node names is ticked, for a text or a regular expression, with Match case and Whole word as you )"
+    R"(choose. The matches are listed under the \b Explorer\b0 ; Enter or a double click shows one in the )"
+    R"(\b Editor\b0 , and F3 and Shift+F3 go to the next and the previous match through all items.)",
     R"(\par The \b Editor\b0  is enabled only while an item is selected, since a branch holds no text.)",
     R"(\par \plain\f4\fs20 The splitter between the two panels changes their widths.)",
     R"(\par })",

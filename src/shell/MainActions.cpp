@@ -101,6 +101,7 @@ void TfrmTree::CreateMenus()
     mnuFormat = bar->addMenu(QStringLiteral("F&ormat"));
     mnuFormat->setObjectName(QStringLiteral("mnuFormat"));
     CreateEditAndFormatMenus();
+    CreateSearchCommands();
     Tools1 = bar->addMenu(QStringLiteral("Too&ls"));
     Tools1->setObjectName(QStringLiteral("Tools1"));
     Tools1->addAction(mnuOptions);

@@ -10,6 +10,7 @@
 #include "shell/HelpWindow.h"
 #include "shell/RecentFiles.h"
 #include "shell/RichEdit.h"
+#include "shell/SearchPanel.h"
 #include "shell/WorkFolder.h"
 #include "store/Loader.h"
 #include "store/NodeTree.h"
@@ -91,7 +92,10 @@ void TfrmTree::CreateLayout()
     Splitter1->setOpaqueResize(false); // draws a line until the mouse is released
     Splitter1->setChildrenCollapsible(false);
 
-    auto *explorer = new ExplorerTree(Splitter1);
+    splLeftPane = new QSplitter(Qt::Vertical, Splitter1);
+    splLeftPane->setObjectName(QStringLiteral("splLeftPane"));
+    splLeftPane->setChildrenCollapsible(false);
+    auto *explorer = new ExplorerTree(splLeftPane);
     tvwTree = explorer;
     tvwTree->setObjectName(QStringLiteral("tvwTree"));
     tvwTree->setHeaderHidden(true);
@@ -110,7 +114,12 @@ void TfrmTree::CreateLayout()
     txtEdit->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOn);
     txtEdit->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
 
-    Splitter1->addWidget(tvwTree);
+    pnlSearch = new SearchPanel(splLeftPane);
+    pnlSearch->hide(); // until Find in All Items
+    splLeftPane->addWidget(tvwTree);
+    splLeftPane->addWidget(pnlSearch);
+    splLeftPane->setStretchFactor(0, 1);
+    Splitter1->addWidget(splLeftPane);
     Splitter1->addWidget(txtEdit);
     Splitter1->setStretchFactor(1, 1);
     // The hint belongs to the bar between the panels, not to the panels.

@@ -18,6 +18,7 @@ class QTreeWidget;
 class QTreeWidgetItem;
 class Dialogs;
 class RichEdit;
+class SearchPanel;
 class THelp;
 class TAboutBox;
 class TFindDialog;
@@ -114,6 +115,13 @@ public:
     void FindInItem1Execute();
     void FindDialog1Find();
 
+    // Find in all items (SearchCommands.cpp): the panel's search, going to
+    // a listed match, and F3 / Shift+F3 through them, wrapping around.
+    void FindInAllItems1Execute();
+    void SearchAllItems();
+    void GoToSearchHit(int row);
+    void StepSearchHit(int step);
+
     // Tools.
     void OptionsExecute();
 
@@ -172,6 +180,7 @@ private:
     void mnuHelpHowClick();
     void HelpAbout1Execute();
     void CreatePrintCommands();
+    void CreateSearchCommands();
 
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs *m_dialogs = nullptr;
@@ -189,7 +198,9 @@ public:
     QToolBar *ToolBar1 = nullptr;
     QLabel *sbPath = nullptr;
     QSplitter *Splitter1 = nullptr;
+    QSplitter *splLeftPane = nullptr; // the explorer above, the search panel below
     QTreeWidget *tvwTree = nullptr;
+    SearchPanel *pnlSearch = nullptr;
     RichEdit *txtEdit = nullptr;
     QProgressBar *ProgressBar = nullptr;
     QTimer *tmrDelay = nullptr;
@@ -221,6 +232,9 @@ public:
     QAction *PageSetup1 = nullptr;
     QAction *FileExportPdf1 = nullptr;
     QAction *FindInItem1 = nullptr;
+    QAction *FindInAllItems1 = nullptr;
+    QAction *FindNextMatch1 = nullptr;
+    QAction *FindPreviousMatch1 = nullptr;
     QAction *mnuAddBranch = nullptr;
     QAction *mnuAddItem = nullptr;
     QAction *mnuMoveUp = nullptr;

@@ -7,6 +7,7 @@
 #include <QFileInfo>
 #include <QSaveFile>
 
+#include <atomic>
 #include <cerrno>
 #include <cstring>
 
@@ -65,6 +66,14 @@ bool hasLoneCr(const char *p, const char *end)
     return false;
 }
 
+// Shared by every master file, so that no two versions of a text share a stamp.
+std::atomic<quint64> lastStamp{0};
+
+quint64 newStamp()
+{
+    return ++lastStamp;
+}
+
 bool equalsEnd(QByteArrayView line)
 {
     return line == QByteArrayView(EndLine);
@@ -104,6 +113,7 @@ void MasterFile::clear()
     m_blockIndex.clear();
     m_duplicateKeys.clear();
     m_removed = 0;
+    m_textVersion = newStamp();
 }
 
 bool MasterFile::load(const QString &file, QString *error)
@@ -199,8 +209,16 @@ void MasterFile::setLines(const QList<QByteArray> &lines)
     setContent(JoinLines(lines));
 }
 
+quint64 MasterFile::blockStamp(int key) const
+{
+    const auto it = m_blockIndex.constFind(key);
+    return it == m_blockIndex.constEnd() ? 0 : m_segments[*it].stamp;
+}
+
 void MasterFile::indexBlock(qsizetype pos)
 {
+    if (m_segments[pos].stamp == 0)
+        m_segments[pos].stamp = newStamp();
     const int key = m_segments[pos].key;
     if (m_blockIndex.contains(key))
         m_duplicateKeys.insert(key);
@@ -225,6 +243,7 @@ void MasterFile::removeBlock(int key)
         return;
     const qsizetype pos = *it;
     m_blockIndex.erase(it);
+    m_textVersion = newStamp();
     // A damaged file may hold more blocks of the item; left behind, an older
     // one would be the text read next.
     const qsizetype last = m_duplicateKeys.remove(key) ? m_segments.size() : pos + 1;
@@ -243,6 +262,7 @@ void MasterFile::removeBlock(int key)
 void MasterFile::appendBlock(int key, const QByteArray &text)
 {
     closeNodeSection();
+    m_textVersion = newStamp();
     Segment seg;
     seg.kind = Segment::Block;
     seg.key = key;

@@ -65,6 +65,13 @@ public:
     // would be read as node lines.
     void appendBlock(int key, const QByteArray &text);
     int blockCount() const { return int(m_blockIndex.size()); }
+    // Tells one version of an item's text from any other: a block read or
+    // appended gets a number no block had before, in any master file, and a
+    // copy keeps it. 0 when the item has no block. Caches of what is derived
+    // from the text compare it to see whether they still hold.
+    quint64 blockStamp(int key) const;
+    // The same for all item text at once: it changes whenever a block does.
+    quint64 textVersion() const { return m_textVersion; }
 
 private:
     struct Segment
@@ -74,6 +81,7 @@ private:
         int key = 0;         // a block's key: its seven digits, leading zeros and all
         QByteArray body;     // lines, each ending CR LF (block: between key line and End)
         bool closed = true;  // the block ends with its "End" line
+        quint64 stamp = 0;   // a block's version (blockStamp)
     };
 
     void closeNodeSection();
@@ -91,4 +99,5 @@ private:
     QHash<int, qsizetype> m_blockIndex; // key -> first block of that key
     QSet<int> m_duplicateKeys;
     qsizetype m_removed = 0;
+    quint64 m_textVersion = 0;
 };

@@ -300,6 +300,24 @@ void TestQvr::commands_data()
                                              << "qvr: %1: no node $\\recipes\n" << 0;
     QTest::newRow("cat part of a path") << cat(u"Recipes\\Soup"_s) << "current" << 3 << QByteArray()
                                         << "qvr: %1: no node Recipes\\Soup\n" << 0;
+    const auto grep = [](const QString &pattern, const QStringList &flags = {}) {
+        return QStringList{u"grep"_s, u"%1"_s, pattern} + flags;
+    };
+    QTest::newRow("grep") << grep(u"bold"_s) << "current" << 0 << QByteArray("$\\Caf\xc3\xa9 notes\tCaf\xc3\xa9 bold\n") << "" << 0;
+    QTest::newRow("grep, letter case counts") << grep(u"tomato"_s) << "current" << 1 << QByteArray() << "" << 0;
+    QTest::newRow("grep -i --names, tree order, name first")
+        << grep(u"TOMATO"_s, {u"-i"_s, u"--names"_s}) << "current" << 0
+        << QByteArray("$\\Recipes\\Soup\\Tomato\tTomato\n$\\Recipes\\Soup\\Tomato\tTomato soup\n"
+                      "$\\Recipes\\Soup\\Tomato\tSoup\\Tomato\n") << "" << 0;
+    QTest::newRow("grep -w") << grep(u"sec"_s, {u"-w"_s}) << "current" << 1 << QByteArray() << "" << 0;
+    QTest::newRow("grep -E, a line once") << grep(u"o\\w"_s, {u"-E"_s}) << "current" << 0
+        << QByteArray("$\\Recipes\\Soup\\Tomato\tTomato soup\n$\\Caf\xc3\xa9 notes\tCaf\xc3\xa9 bold\n"
+                      "$\\Caf\xc3\xa9 notes\tsecond\n") << "" << 0;
+    QTest::newRow("grep -E invalid") << grep(u"(a"_s, {u"-E"_s}) << "current" << 2 << QByteArray()
+                                     << "qvr: The regular expression is not valid: missing closing parenthesis at position 2.\n" << 0;
+    QTest::newRow("grep missing") << grep(u"a"_s) << "missing" << 2 << QByteArray() << "qvr: %1: no such file\n" << 0;
+    QTest::newRow("grep without PATTERN") << QStringList{u"grep"_s, u"%1"_s} << "current" << 2 << QByteArray()
+                                          << "qvr: grep needs FILE and PATTERN\nUsage: " << 0;
     QTest::newRow("export without --to") << QStringList{u"export"_s, u"%1"_s} << "current" << 2 << QByteArray()
                                          << "qvr: export needs FILE and --to DIR\nUsage: …" << 0;
     QTest::newRow("export with DIR as argument") << QStringList{u"export"_s, u"%1"_s, u"out"_s} << "current" << 2
