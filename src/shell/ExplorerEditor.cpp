@@ -8,6 +8,7 @@
 #include "store/Integrity.h"
 #include "store/NodeOps.h"
 #include "store/NodeTree.h"
+#include "store/TreeHistory.h"
 #include "store/TreeFormat.h"
 
 #include <QApplication>
@@ -30,6 +31,7 @@ void TfrmTree::ConnectExplorerAndEditor()
     // after it was added (while the add still holds Busy).
     explorer->canEdit = [](QTreeWidgetItem *node) { return !IsRoot(node); };
     explorer->commitEdit = [this](QTreeWidgetItem *node, const QString &text) {
+        TreeStepScope step(m_doc, NodeKey(node));
         return RenameNode(tvwTree, node, text, m_doc,
                           [this](const QString &path) { sbPath->setText(path); });
     };

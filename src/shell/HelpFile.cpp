@@ -27,7 +27,9 @@ const char *const kGuide[] = {
     R"(\par Adding an item works the same way, with Add Item. No branch can be added under an item.)",
     R"(\par Move Up and Move Down in the \b Tree\b0  menu or the pop-up menu move a node within its parent; )"
     R"(branches always stay before items. Dragging a node with the mouse onto a branch or the root moves it there, )"
-    R"(with everything below it. A right click on a node selects it and opens the pop-up menu.)",
+    R"(with everything below it. A right click on a node selects it and opens the pop-up menu. )"
+    R"(Undo (Ctrl+Alt+Z) and Redo (Ctrl+Alt+Y) in the same menus take back and bring again the last adds, )"
+    R"(renames, deletes and moves, with the text of a deleted item.)",
     R"(\par \plain\f2\fs20 The \b Editor\b0  is used like any other text editor: copy, paste and delete text, )"
     R"(and choose its font, colour and paragraph alignment. Ctrl+B, Ctrl+I and Ctrl+U make the selected text bold, )"
     R"(italic or underlined; a right click in the \b Editor\b0  opens the Edit and Format commands. )"

@@ -99,6 +99,11 @@ public:
     void mnuCollapseClick();
     void ExpandAllBranches1Click();
     void CollapseAllBranches1Click();
+    // Undo and Redo of tree changes: a store point, then the step.
+    void mnuUndoTreeClick();
+    void mnuRedoTreeClick();
+    // Enables the Undo and Redo entries for what the history holds.
+    void UpdateUndoEntries();
     // Selects the node under a right click, then opens the explorer's pop-up.
     void ShowTreePopup(const QPoint &pos);
 
@@ -174,6 +179,7 @@ private:
     void CreateTreePopup();
     // Ends an open rename without taking its typed text.
     void DiscardRename();
+    void UndoTreeChange(bool redo);
     void CreateEditAndFormatMenus();
     void CreateEditPopup();
     void AddEditAndFormatButtons();
@@ -252,6 +258,10 @@ public:
     QAction *Rename1 = nullptr;
     QAction *ExpandAllBranches1 = nullptr;
     QAction *CollapseAllBranches1 = nullptr;
+    QAction *mnuUndoTree = nullptr;
+    QAction *mnuRedoTree = nullptr;
+    QAction *UndoTree1 = nullptr;
+    QAction *RedoTree1 = nullptr;
     QAction *EditCut1 = nullptr;
     QAction *EditCopy1 = nullptr;
     QAction *EditPaste1 = nullptr;

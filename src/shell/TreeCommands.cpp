@@ -10,6 +10,7 @@
 #include "store/NodeMoves.h"
 #include "store/NodeOps.h"
 #include "store/NodeTree.h"
+#include "store/TreeHistory.h"
 #include "store/TreeFormat.h"
 #include "store/TreeKeys.h"
 
@@ -65,6 +66,24 @@ void TfrmTree::CreateTreeMenu()
     mnuRename = make("mnuRename", QStringLiteral("&Rename"), &TfrmTree::mnuRenameClick);
     mnuExpand = make("mnuExpand", QStringLiteral("&Expand All Branches"), &TfrmTree::mnuExpandClick);
     mnuCollapse = make("mnuCollapse", QStringLiteral("Co&llapse All Branches"), &TfrmTree::mnuCollapseClick);
+    const auto undoEntry = [&make](const char *name, bool redo, bool popup) {
+        QAction *a = make(name, redo ? QStringLiteral("Redo") : QStringLiteral("U&ndo"),
+                          redo ? &TfrmTree::mnuRedoTreeClick : &TfrmTree::mnuUndoTreeClick);
+        a->setToolTip(redo ? QStringLiteral("Redo") : QStringLiteral("Undo"));
+        a->setStatusTip(redo ? QStringLiteral("Brings back the last tree change undone")
+                             : QStringLiteral("Takes back the last change to the tree"));
+        a->setShortcut(redo ? QKeySequence(QStringLiteral("Ctrl+Alt+Y"))
+                            : QKeySequence(QStringLiteral("Ctrl+Alt+Z")));
+        // The pop-up's entries show the keys; only the Tree menu's take them.
+        if (popup)
+            a->setShortcutContext(Qt::WidgetShortcut);
+        a->setEnabled(false);
+        return a;
+    };
+    mnuUndoTree = undoEntry("mnuUndoTree", false, false);
+    mnuRedoTree = undoEntry("mnuRedoTree", true, false);
+    mnuTree->addActions({mnuUndoTree, mnuRedoTree});
+    mnuTree->addSeparator();
     mnuTree->addActions({mnuAddBranch, mnuAddItem});
     mnuTree->addSeparator();
     mnuTree->addActions({mnuMoveUp, mnuMoveDown});
@@ -88,6 +107,10 @@ void TfrmTree::CreateTreeMenu()
                               &TfrmTree::ExpandAllBranches1Click);
     CollapseAllBranches1 = make("CollapseAllBranches1", QStringLiteral("Co&llapse All Branches"),
                                 &TfrmTree::CollapseAllBranches1Click);
+    UndoTree1 = undoEntry("UndoTree1", false, true);
+    RedoTree1 = undoEntry("RedoTree1", true, true);
+    mnuPopUpTree->addActions({UndoTree1, RedoTree1});
+    mnuPopUpTree->addSeparator();
     mnuPopUpTree->addActions({AddBranch1, AddItem1});
     mnuPopUpTree->addSeparator();
     mnuPopUpTree->addActions({MoveUp1, MoveDown1});
@@ -98,6 +121,7 @@ void TfrmTree::CreateTreeMenu()
     mnuPopUpTree->addSeparator();
     mnuPopUpTree->addActions({ExpandAllBranches1, CollapseAllBranches1});
     connect(mnuPopUpTree, &QMenu::aboutToShow, this, &TfrmTree::UpdateTreePopup);
+    m_doc.history.changed = [this] { UpdateUndoEntries(); };
     tvwTree->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(tvwTree, &QWidget::customContextMenuRequested, this, &TfrmTree::ShowTreePopup);
 }
@@ -116,6 +140,37 @@ void TfrmTree::UpdateTreePopup()
     EnableTreeEntries({AddBranch1, AddItem1, MoveUp1, MoveDown1, Delete1, Rename1}, tvwTree->currentItem());
 }
 
+void TfrmTree::UpdateUndoEntries()
+{
+    const bool undo = m_doc.history.canUndo();
+    const bool redo = m_doc.history.canRedo();
+    for (QAction *a : {mnuUndoTree, UndoTree1})
+        a->setEnabled(undo);
+    for (QAction *a : {mnuRedoTree, RedoTree1})
+        a->setEnabled(redo);
+}
+
+void TfrmTree::UndoTreeChange(bool redo)
+{
+    if (m_doc.busy || !EndRename() || !StorePoint())
+        return;
+    if (::UndoTreeChange(tvwTree, txtEdit, m_doc, redo) != UndoResult::Done)
+        return;
+    SetItemCommandsEnabled(m_doc.currentItemKey != 0);
+    ShowSelectionPath();
+    AutoCheckIfChanged(tvwTree, m_doc);
+}
+
+void TfrmTree::mnuUndoTreeClick()
+{
+    UndoTreeChange(false);
+}
+
+void TfrmTree::mnuRedoTreeClick()
+{
+    UndoTreeChange(true);
+}
+
 void TfrmTree::ShowTreePopup(const QPoint &pos)
 {
     // The pop-up acts on the node under the mouse: a selection change first.
@@ -129,7 +184,11 @@ void TfrmTree::mnuAddBranchClick()
     // Adding clears the editor: text that cannot be stored keeps it waiting.
     if (m_doc.busy || !EndRename() || !StorePoint())
         return;
-    AddBranch(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc);
+    {
+        TreeStepScope step(m_doc, 0);
+        if (AddBranch(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc))
+            step.key = NodeKey(tvwTree->currentItem());
+    }
     AutoCheckIfChanged(tvwTree, m_doc);
 }
 
@@ -137,8 +196,13 @@ void TfrmTree::mnuAddItemClick()
 {
     if (m_doc.busy || !EndRename() || !StorePoint())
         return;
-    if (AddItem(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc))
-        SetItemCommandsEnabled(true);
+    {
+        TreeStepScope step(m_doc, 0);
+        if (AddItem(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc)) {
+            step.key = NodeKey(tvwTree->currentItem());
+            SetItemCommandsEnabled(true);
+        }
+    }
     AutoCheckIfChanged(tvwTree, m_doc);
 }
 
@@ -147,6 +211,7 @@ void TfrmTree::mnuMoveUpClick()
     if (m_doc.busy || !EndRename())
         return;
     StorePoint();
+    TreeStepScope step(m_doc, NodeKey(tvwTree->currentItem()));
     if (MoveUp(tvwTree, tvwTree->currentItem(), m_doc))
         AutoCheckIfChanged(tvwTree, m_doc);
 }
@@ -156,6 +221,7 @@ void TfrmTree::mnuMoveDownClick()
     if (m_doc.busy || !EndRename())
         return;
     StorePoint();
+    TreeStepScope step(m_doc, NodeKey(tvwTree->currentItem()));
     if (MoveDown(tvwTree, tvwTree->currentItem(), m_doc))
         AutoCheckIfChanged(tvwTree, m_doc);
 }
@@ -167,6 +233,7 @@ void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
         return;
     if (!CheckDragDrop(source, target, m_dialogs))
         return;
+    TreeStepScope step(m_doc, NodeKey(source));
     if (DragDropMove(tvwTree, source, target, m_doc)) {
         ShowSelectionPath();
         AutoCheckIfChanged(tvwTree, m_doc);
@@ -185,10 +252,13 @@ void TfrmTree::Delete2Execute()
     if (!ConfirmDelete(m_dialogs, node->text(0), item))
         return; // nothing changed: closing need not ask to save
     m_doc.busy = true;
-    if (item)
-        DeleteItem(tvwTree, m_doc);
-    else
-        DeleteBranch(tvwTree, m_doc);
+    {
+        TreeStepScope step(m_doc, key);
+        if (item)
+            DeleteItem(tvwTree, m_doc);
+        else
+            DeleteBranch(tvwTree, m_doc);
+    }
     m_doc.busy = false;
     // A delete whose write failed keeps the node, and the editor keeps
     // whatever text it holds. Otherwise the selection moved on while the

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/MasterFile.h"
+#include "store/TreeHistory.h"
 
 #include <QString>
 #include <functional>
@@ -23,6 +24,7 @@ struct DocState
     int currentItemKey = 0;       // the item shown in the editor; 0 for none
     QString documentPath;
     QString documentTitle;
+    TreeHistory history;          // the tree changes Undo and Redo can take; cleared by New and Open
 
     // Whether a loaded tree is shown fully expanded; the main window collapses
     // it right after opening, so it skips expanding every branch first.

@@ -224,10 +224,40 @@ bool failLoad(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     return false;
 }
 
+} // namespace
+
+bool BuildExplorer(QTreeWidget *tree, DocState &doc, bool expand)
+{
+    ClearTree(tree);
+    const QList<QByteArray> &nodes = doc.master.nodes();
+    try {
+        Progress progress(doc, nodes.size());
+        TreeBuilder builder(tree, doc.ui, nodes.size());
+        for (const QByteArray &line : nodes) {
+            progress.advance();
+            if (line.startsWith('\''))
+                continue;
+            builder.addLine(line);
+        }
+        // Without a root there is no tree to show or to add to (an older
+        // layout without node lines converts to none).
+        if (!builder.hasRoot())
+            throw LoadFailure();
+        builder.finish(expand);
+    } catch (const LoadFailure &) {
+        ClearTree(tree);
+        return false;
+    }
+    return true;
+}
+
+namespace {
+
 // Builds the tree from the content already in doc.master.
 bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
 {
     doc.busy = true;
+    doc.history.clear(); // another document: the steps belong to the one before
     doc.documentTitle = DocumentTitleFor(doc.documentPath);
     if (editor)
         editor->clearContent();
@@ -243,25 +273,8 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
             return failLoad(tree, editor, doc);
     }
 
-    const QList<QByteArray> &nodes = doc.master.nodes();
-    try {
-        Progress progress(doc, nodes.size());
-        TreeBuilder builder(tree, doc.ui, nodes.size());
-        for (const QByteArray &line : nodes) {
-            progress.advance();
-            if (line.startsWith('\''))
-                continue;
-            builder.addLine(line);
-        }
-        // Without a root there is no tree to show or to add to (an older
-        // layout without node lines converts to none).
-        if (!builder.hasRoot())
-            throw LoadFailure();
-        builder.finish(doc.expandOnLoad);
-    } catch (const LoadFailure &) {
-        ClearTree(tree);
+    if (!BuildExplorer(tree, doc, doc.expandOnLoad))
         return failLoad(tree, editor, doc);
-    }
     QCoreApplication::processEvents();
     doc.untitled = false;
     doc.busy = false;
@@ -283,6 +296,7 @@ bool WriteNewFileTemplate(DocState &doc, QString *error)
 void NewTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
 {
     doc.busy = true;
+    doc.history.clear();
     if (editor)
         editor->clearContent();
     QString error;

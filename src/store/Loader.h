@@ -19,6 +19,11 @@ void NewTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc);
 // Answers whether the load succeeded.
 bool LoadTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc);
 
+// Fills the explorer from the node section in memory, leaving the master
+// file, the editor and the document's title alone. False (and an empty
+// explorer) when the node section cannot be read as a tree.
+bool BuildExplorer(QTreeWidget *tree, DocState &doc, bool expand);
+
 enum class OpenResult {
     Opened,  // the file is the open document
     Refused, // not read, or not a tree file: the open document stays as it was

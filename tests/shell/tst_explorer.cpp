@@ -577,6 +577,57 @@ private Q_SLOTS:
         f.checkFollowsSelection();
     }
 
+    // Undo and Redo are enabled by what the history holds; each makes a store
+    // point, takes back or brings again one step, reselects its node and
+    // marks the document changed; New and Open start with none.
+    void undoTreeChanges_data()
+    {
+        QTest::addColumn<QStringList>("commands"); // entries, or a key such as "Ctrl+Alt+Z"
+        QTest::addColumn<QStringList>("after");
+        QTest::addColumn<QString>("selected");
+        QTest::addColumn<QString>("enabled"); // of Undo and Redo: "undo", "redo", "both" or ""
+        const QStringList all{"$", "Recipes", "Soup", "Bread", "Notes"};
+        const QStringList swapped{"$", "Recipes", "Bread", "Soup", "Notes"};
+        QTest::newRow("move, undo, redo, pop-up") << QStringList{"mnuMoveDown", "UndoTree1", "RedoTree1"} << swapped << "Soup" << "undo";
+        QTest::newRow("two moves, undo one by key") << QStringList{"mnuMoveDown", "mnuMoveUp", "Ctrl+Alt+Z"} << swapped << "Soup" << "both";
+        QTest::newRow("delete with its text, undo") << QStringList{"mnuDelete", "mnuUndoTree"} << all << "Soup" << "redo";
+        QTest::newRow("New clears") << QStringList{"mnuMoveDown", "FileNew1"} << QStringList{"$", "New Item"} << "New Item" << "";
+        QTest::newRow("Open clears") << QStringList{"mnuMoveDown", "mnuUndoTree", "FileOpen1"} << all << "$" << "";
+    }
+    void undoTreeChanges()
+    {
+        QFETCH(QStringList, commands);
+        QFETCH(QStringList, after);
+        QFETCH(QString, selected);
+        QFETCH(QString, enabled);
+        Window f;
+        f.open();
+        f.select("$\\Recipes\\Soup");
+        for (const QString &command : commands) {
+            f.dialogs.answers.enqueue(MsgButton::Yes); // the delete question
+            f.dialogs.answers.enqueue(MsgButton::No);  // the save question
+            f.dialogs.fileAnswers.enqueue(f.docPath("doc.qvr"));
+            // Text typed before an undo is stored first, whatever the undo does.
+            if (command.startsWith("Ctrl") || command.contains("Tree1"))
+                f.type(QStringLiteral("typed"));
+            if (command.startsWith("Ctrl"))
+                QTest::keySequence(f.w, QKeySequence(command));
+            else
+                f.w->findChild<QAction *>(command)->trigger();
+        }
+        QCOMPARE(f.treeNames(), after);
+        QCOMPARE(f.fileNames(), after);
+        QCOMPARE(f.w->tree()->currentItem()->text(0), selected);
+        f.checkFollowsSelection();
+        const bool undo = f.w->mnuUndoTree->isEnabled(), redo = f.w->mnuRedoTree->isEnabled();
+        QCOMPARE(undo && redo ? "both" : undo ? "undo" : redo ? "redo" : "", enabled);
+        QVERIFY(f.w->UndoTree1->isEnabled() == undo && f.w->RedoTree1->isEnabled() == redo);
+        QCOMPARE(f.w->doc().documentChanged, !commands.last().startsWith("File"));
+        if (selected == "Soup") // a deleted item's text came back, the typed text stayed
+            QVERIFY(f.w->editor()->toPlainText().startsWith("Onion soup"));
+        QCOMPARE(readFile(f.master()).contains("typed"), commands.contains("Ctrl+Alt+Z") || commands.contains("UndoTree1"));
+    }
+
     // --- Find in the item ------------------------------------------------------------
 
     void findInItem_data()

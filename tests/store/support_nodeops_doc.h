@@ -13,6 +13,7 @@
 #include <QDir>
 #include <QFile>
 #include <QQueue>
+#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTreeWidget>
@@ -213,6 +214,28 @@ struct Doc
             return true;
         });
         return out;
+    }
+
+    // A node drawn at random; `parentsOnly`: the root or a branch.
+    QTreeWidgetItem *randomNode(QRandomGenerator &rng, bool parentsOnly) const
+    {
+        QList<QTreeWidgetItem *> all;
+        ForEachNode(tree.get(), [&](QTreeWidgetItem *n) {
+            if (!parentsOnly || !IsItem(n))
+                all << n;
+            return true;
+        });
+        return all.at(int(rng.bounded(qsizetype(all.size()))));
+    }
+
+    QTreeWidgetItem *byKey(int key) const
+    {
+        QTreeWidgetItem *found = nullptr;
+        ForEachNode(tree.get(), [&](QTreeWidgetItem *n) {
+            found = NodeKey(n) == key ? n : nullptr;
+            return !found;
+        });
+        return found;
     }
 
     // The tree as node lines, in tree order, as the file should list it.

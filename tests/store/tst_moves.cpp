@@ -282,17 +282,8 @@ private Q_SLOTS:
 
         // 2,000 nodes, a quarter of them branches, added where a user would.
         QRandomGenerator rng(20261207);
-        auto randomNode = [&](bool parentsOnly) {
-            QList<QTreeWidgetItem *> all;
-            ForEachNode(d->tree.get(), [&](QTreeWidgetItem *n) {
-                if (!parentsOnly || !IsItem(n))
-                    all << n;
-                return true;
-            });
-            return all.at(int(rng.bounded(qsizetype(all.size()))));
-        };
         for (int i = 0; i < 2000; ++i) {
-            d->tree->setCurrentItem(randomNode(true));
+            d->tree->setCurrentItem(d->randomNode(rng, true));
             QVERIFY(rng.bounded(4) == 0 ? AddBranch(d->tree.get(), &d->editor, {}, d->state)
                                         : AddItem(d->tree.get(), &d->editor, {}, d->state));
         }
@@ -302,7 +293,7 @@ private Q_SLOTS:
                               ? qEnvironmentVariableIntValue("QUIVORA_RANDOM_STEPS")
                               : 500;
         for (int step = 0; step < steps; ++step) {
-            QTreeWidgetItem *n = randomNode(false);
+            QTreeWidgetItem *n = d->randomNode(rng, false);
             d->tree->setCurrentItem(n);
             const int op = int(rng.bounded(8));
             d->ui.clear();
@@ -325,7 +316,7 @@ private Q_SLOTS:
                 MoveDown(d->tree.get(), n, d->state);
                 break;
             case 5: {
-                QTreeWidgetItem *target = randomNode(true);
+                QTreeWidgetItem *target = d->randomNode(rng, true);
                 if (DragDropRefusal(n, target).text.isEmpty())
                     QVERIFY(DragDropMove(d->tree.get(), n, target, d->state));
                 break;
