@@ -284,10 +284,19 @@ void TPreviewForm::BuildStatusBar(QWidget *bar)
     connect(PageNumSpeed, &QToolButton::clicked, this, &TPreviewForm::PageNumSpeedClick);
 }
 
-void TPreviewForm::SetCustomZoom(int percent)
+void TPreviewForm::OpenAsAsked()
 {
-    m_zoom = ZoomFromPercent(percent);
-    ZoomBox->setCurrentIndex(Custom);
+    GridBut->setChecked(m_printer->ShowGrid);
+    switch (m_printer->ZoomOption) {
+    case zoFitToPage: ZoomBox->setCurrentIndex(FitToPage); break;
+    case zoFitToWidth: ZoomBox->setCurrentIndex(FitToWidth); break;
+    case zoTwoPages: TwoPageBut->setChecked(true); break;
+    case zoCustom:
+        m_zoom = ZoomFromPercent(m_printer->ZoomVal);
+        ZoomBox->setCurrentIndex(Custom);
+        break;
+    }
+    ScrollBox1Resize();
 }
 
 void TPreviewForm::showEvent(QShowEvent *e)

@@ -26,8 +26,8 @@ public:
 
     int CurPage() const { return m_curPage; }
     double Zoom() const { return m_zoom; }
-    // Opens at `percent` with "Custom" selected.
-    void SetCustomZoom(int percent);
+    // The grid and the opening zoom the engine asks for; "Custom" is ZoomVal percent.
+    void OpenAsAsked();
 
     void ShowPage(int n);
     void UpdateButtons();

@@ -6,8 +6,6 @@
 
 #include <QFontMetricsF>
 #include <QApplication>
-#include <QComboBox>
-#include <QToolButton>
 #include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
@@ -248,14 +246,7 @@ void TPreviewPrinter::Preview()
     if (m_inDocument && EngineMisuse("TPreviewPrinter::Preview", "Preview is not available inside a document"))
         return;
     TPreviewForm form(this, QApplication::activeWindow());
-    form.GridBut->setChecked(ShowGrid);
-    switch (ZoomOption) {
-    case zoFitToPage: form.ZoomBox->setCurrentIndex(0); break;
-    case zoFitToWidth: form.ZoomBox->setCurrentIndex(1); break;
-    case zoTwoPages: form.TwoPageBut->setChecked(true); break;
-    case zoCustom: form.SetCustomZoom(ZoomVal); break;
-    }
-    form.ScrollBox1Resize();
+    form.OpenAsAsked();
     form.exec();
 }
 

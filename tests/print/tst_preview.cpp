@@ -1,6 +1,7 @@
 // The preview window's zoom, paging and tools, the page setup dialog with its
 // stored defaults, and the go-to-page range.
 #include "../shell/support_window.h"
+#include "support_print.h"
 
 #include "print/Gopage.h"
 #include "print/PageSetupDlg.h"
@@ -18,30 +19,16 @@
 #include <QScrollArea>
 #include <QScrollBar>
 #include <QSpinBox>
-#include <QTimer>
 #include <QToolButton>
 
 using namespace previewzoom;
+using printtest::onNextModal;
 
 namespace {
 
 template <typename T> T fetch(const char *name)
 {
     return *static_cast<T *>(QTest::qData(name, qMetaTypeId<T>()));
-}
-
-// Acts on the next modal window once it is up (the command runs its own loop).
-void onNextModal(const std::function<void(QWidget *)> &act)
-{
-    auto *poll = new QTimer;
-    QObject::connect(poll, &QTimer::timeout, [poll, act] {
-        if (QWidget *w = QApplication::activeModalWidget()) {
-            poll->deleteLater();
-            poll->stop();
-            act(w);
-        }
-    });
-    poll->start(5);
 }
 
 QString describe(TPreviewPrinter &e)
@@ -74,135 +61,104 @@ private Q_SLOTS:
         m_dialogs.clear();
     }
 
-    // Letter sheets at 96 pixels per inch, seen at 96 pixels per inch.
-    void zoomOfEachEntry_data()
+    // Letter sheets at 96 pixels per inch, seen at 96 pixels per inch, in a view of `client`.
+    void zoomAndPlacement_data()
     {
         QTest::addColumn<int>("entry");
         QTest::addColumn<QSize>("client");
         QTest::addColumn<bool>("landscape");
         QTest::addColumn<bool>("twoPages");
         QTest::addColumn<double>("zoom");
-        QTest::newRow("fit page, portrait") << 0 << QSize(800, 420) << false << false << 400 / 96.0 / 11;
-        QTest::newRow("fit page, landscape") << 0 << QSize(800, 420) << true << false << 400 / 96.0 / 8.5;
-        QTest::newRow("fit page, two portrait, wide") << 0 << QSize(2000, 420) << false << true << 400 / 96.0 / 11;
-        QTest::newRow("fit page, two portrait, narrow") << 0 << QSize(600, 800) << false << true << 560 / 96.0 / 17;
-        QTest::newRow("fit page, two landscape") << 0 << QSize(1000, 800) << true << true << 960 / 96.0 / 22;
-        QTest::newRow("fit width, portrait") << 1 << QSize(800, 420) << false << false << 780 / 96.0 / 8.5;
-        QTest::newRow("fit width, landscape") << 1 << QSize(800, 420) << true << false << 780 / 96.0 / 11;
-        QTest::newRow("window too small") << 0 << QSize(5, 5) << false << false << kMinFitZoom;
-        QTest::newRow("custom keeps the zoom") << 2 << QSize(800, 420) << false << false << 0.7;
-        QTest::newRow("125%") << 7 << QSize(800, 420) << false << false << 1.25;
-        QTest::newRow("400%") << 11 << QSize(800, 420) << false << false << 4.0;
+        QTest::addColumn<QRect>("first"); // the first sheet on the desk
+        QTest::addColumn<int>("second");  // the second sheet's left edge
+        const QSize wide(800, 420);
+        QTest::newRow("fit page, portrait") << 0 << wide << false << false << 400 / 96.0 / 11 << QRect(245, 10, 309, 400) << 574;
+        QTest::newRow("fit page, landscape") << 0 << wide << true << false << 400 / 96.0 / 8.5 << QRect(141, 10, 517, 400) << 678;
+        QTest::newRow("fit page, two portrait") << 0 << wide << false << true << 400 / 96.0 / 11 << QRect(80, 10, 309, 400) << 409;
+        QTest::newRow("fit page, two portrait, narrow") << 0 << QSize(600, 800) << false << true << 560 / 96.0 / 17
+                                                        << QRect(10, 218, 279, 362) << 309;
+        QTest::newRow("fit page, two landscape") << 0 << QSize(1000, 800) << true << true << 960 / 96.0 / 22
+                                                 << QRect(10, 214, 480, 370) << 510;
+        QTest::newRow("fit width, portrait") << 1 << wide << false << false << 780 / 96.0 / 8.5 << QRect(10, 10, 780, 1009) << 810;
+        QTest::newRow("fit width, landscape") << 1 << wide << true << false << 780 / 96.0 / 11 << QRect(10, 10, 780, 602) << 810;
+        QTest::newRow("window too small") << 0 << QSize(5, 5) << false << false << kMinFitZoom << QRect(10, 10, 40, 52) << 70;
+        QTest::newRow("custom keeps the zoom") << 2 << wide << false << false << 0.5 << QRect(195, 10, 408, 528) << 623;
+        QTest::newRow("100%") << 6 << wide << false << false << 1.0 << QRect(10, 10, 816, 1056) << 846;
     }
-    void zoomOfEachEntry()
+    void zoomAndPlacement()
     {
-        QFETCH(int, entry);
         QFETCH(QSize, client);
-        QFETCH(bool, landscape);
         QFETCH(bool, twoPages);
+        const bool landscape = fetch<bool>("landscape");
         const DeviceMetrics m{96, 96, landscape ? 1056 : 816, landscape ? 816 : 1056, 0, 0};
-        QCOMPARE(EntryZoom(entry, 0.7, client, 96, m, twoPages), fetch<double>("zoom"));
-    }
-
-    void sheetsOnTheDesk_data()
-    {
-        QTest::addColumn<double>("zoom");
-        QTest::addColumn<bool>("twoPages");
-        QTest::addColumn<QRect>("first");
-        QTest::addColumn<int>("second"); // left edge of the second sheet
-        QTest::addColumn<QSize>("desk");
-        const double fit = 400 / 96.0 / 11;
-        QTest::newRow("100%") << 1.0 << false << QRect(10, 10, 816, 1056) << 846 << QSize(836, 1076);
-        QTest::newRow("50%, centred") << 0.5 << false << QRect(195, 10, 408, 528) << 623 << QSize(799, 548);
-        QTest::newRow("fit page") << fit << false << QRect(245, 10, 309, 400) << 574 << QSize(799, 420);
-        QTest::newRow("fit page, two") << fit << true << QRect(80, 10, 309, 400) << 409 << QSize(799, 420);
-    }
-    void sheetsOnTheDesk()
-    {
-        QFETCH(double, zoom);
-        const Layout l = LayOut(zoom, fetch<bool>("twoPages"), QSize(800, 420), 96, DeviceMetrics{});
+        const double zoom = EntryZoom(fetch<int>("entry"), 0.5, client, 96, m, twoPages);
+        QTEST(zoom, "zoom");
+        const Layout l = LayOut(zoom, twoPages, client, 96, m);
         QTEST(QRect(l.first, l.page), "first");
         QTEST(l.second.x(), "second");
-        QTEST(l.desk, "desk");
     }
 
-    void zoomToolStaysWithinTheList_data()
+    // Zoom clicks go to "Custom" within the list's limits; the hand drags the view.
+    void toolsOnThePage_data()
     {
-        QTest::addColumn<double>("from");
-        QTest::addColumn<QString>("clicks"); // L zoom in, R zoom out
-        QTest::addColumn<double>("zoom");
-        QTest::newRow("two in") << 1.0 << "LL" << 2.25;
-        QTest::newRow("two in, one out") << 1.0 << "LLR" << 1.5;
-        QTest::newRow("at the largest") << 3.0 << "LL" << 4.0;
-        QTest::newRow("at the smallest") << 0.3 << "RR" << 0.25;
-        QTest::newRow("fitted below the list") << 0.1 << "RL" << 0.15;
+        QTest::addColumn<int>("percent"); // the engine's custom opening zoom
+        QTest::addColumn<QString>("gesture"); // L, R: clicks with the zoom tool; H: a drag with the hand
+        QTest::addColumn<QString>("shown");   // the list, the zoom label, the scroll position
+        QTest::newRow("in twice, out once") << 100 << "LLR" << "Custom 150% 0 0";
+        QTest::newRow("stops at the largest") << 300 << "LL" << "Custom 400% 0 0";
+        QTest::newRow("stops at the smallest") << 25 << "R" << "Custom 25% 0 0";
+        QTest::newRow("never opens at 0%") << 0 << "" << "Custom 25% 0 0";
+        QTest::newRow("hand drags") << 200 << "H" << "Custom 200% 150 120";
     }
-    void zoomToolStaysWithinTheList()
-    {
-        double zoom = fetch<double>("from");
-        for (QChar c : fetch<QString>("clicks"))
-            zoom = ZoomStep(zoom, c == 'L');
-        QCOMPARE(zoom, fetch<double>("zoom"));
-    }
-
-    // Clicking with the zoom tool goes to "Custom"; the engine lays nothing out again.
-    void zoomToolOnThePage()
-    {
-        record(3);
-        auto form = openForm(QSize(800, 600));
-        form->ZoomBox->setCurrentIndex(6); // 100%
-        form->ScrollBox1Resize();
-        const TPageRecording *page = m_engine->Pages(0);
-        for (Qt::MouseButton b : {Qt::LeftButton, Qt::LeftButton, Qt::RightButton})
-            QTest::mouseClick(form->PB1, b, {}, QPoint(50, 50));
-        QCOMPARE(form->ZoomLabel->text(), QStringLiteral("150%"));
-        QCOMPARE(form->ZoomBox->currentText(), QStringLiteral("Custom"));
-        QCOMPARE(form->PagePanel->size(), QSize(1224, 1584));
-        QCOMPARE(m_engine->Pages(0), page);
-    }
-
-    void handToolDragsTheView()
+    void toolsOnThePage()
     {
         record(1);
+        m_engine->ZoomOption = zoCustom;
+        m_engine->ZoomVal = fetch<int>("percent");
         auto form = openForm(QSize(800, 600));
-        form->ZoomBox->setCurrentIndex(9); // 200%
-        form->ScrollBox1Resize();
-        form->HandCursorBut->click();
         QScrollBar *h = form->ScrollBox1->horizontalScrollBar(), *v = form->ScrollBox1->verticalScrollBar();
-        h->setValue(100);
-        v->setValue(100);
-        QTest::mousePress(form->PB1, Qt::LeftButton, {}, QPoint(300, 300));
-        QMouseEvent move(QEvent::MouseMove, QPointF(250, 280), form->PB1->mapToGlobal(QPointF(250, 280)),
-                         Qt::NoButton, Qt::LeftButton, {});
-        QApplication::sendEvent(form->PB1, &move);
-        QTest::mouseRelease(form->PB1, Qt::LeftButton, {}, QPoint(250, 280));
-        QCOMPARE(QPoint(h->value(), v->value()), QPoint(150, 120));
+        for (QChar c : fetch<QString>("gesture")) {
+            if (c != 'H') {
+                QTest::mouseClick(form->PB1, c == 'L' ? Qt::LeftButton : Qt::RightButton, {}, QPoint(50, 50));
+                continue;
+            }
+            form->HandCursorBut->click();
+            h->setValue(100);
+            v->setValue(100);
+            QTest::mousePress(form->PB1, Qt::LeftButton, {}, QPoint(300, 300));
+            QMouseEvent move(QEvent::MouseMove, QPointF(250, 280), form->PB1->mapToGlobal(QPointF(250, 280)),
+                             Qt::NoButton, Qt::LeftButton, {});
+            QApplication::sendEvent(form->PB1, &move);
+            QTest::mouseRelease(form->PB1, Qt::LeftButton, {}, QPoint(250, 280));
+        }
+        QCOMPARE(QStringLiteral("%1 %2 %3 %4").arg(form->ZoomBox->currentText(), form->ZoomLabel->text()).arg(h->value()).arg(v->value()),
+                 fetch<QString>("shown"));
     }
 
     void pagingEnablesTheButtons_data()
     {
         QTest::addColumn<int>("pages");
-        QTest::addColumn<QString>("zoom");
-        QTest::addColumn<QString>("steps"); // N next, P prev, L last, F first, D PgDn, U PgUp, E End, H Home, T two pages
+        QTest::addColumn<int>("option"); // the engine's opening zoom; custom at 200%
+        QTest::addColumn<QString>("steps"); // N next, P prev, L last, F first, D PgDn, U PgUp, E End, H Home
         QTest::addColumn<QString>("shown"); // label, then Next/Prev/Go enabled, then the view's scroll position
-        QTest::newRow("one page") << 1 << "Fit To Page" << "" << "Page 1 of 1 000 0";
-        QTest::newRow("first of three") << 3 << "Fit To Page" << "" << "Page 1 of 3 101 0";
-        QTest::newRow("last of three") << 3 << "Fit To Page" << "L" << "Page 3 of 3 011 0";
-        QTest::newRow("next, next, back") << 3 << "Fit To Page" << "NNP" << "Page 2 of 3 111 0";
-        QTest::newRow("keys page when the sheet fits") << 3 << "Fit To Page" << "DDDUEH" << "Page 1 of 3 101 0";
-        QTest::newRow("two pages, at the last") << 3 << "Fit To Page" << "TNN" << "Page 3 of 3 011 0";
-        QTest::newRow("keys scroll a tall sheet") << 3 << "200%" << "D" << "Page 1 of 3 101 1";
-        QTest::newRow("End scrolls to the bottom") << 3 << "100%" << "E" << "Page 1 of 3 101 max";
-        QTest::newRow("no pages") << 0 << "Fit To Page" << "NL" << "Page 1 of 0 000 0";
+        QTest::newRow("one page") << 1 << int(zoFitToPage) << "" << "Page 1 of 1 000 0";
+        QTest::newRow("first of three") << 3 << int(zoFitToPage) << "" << "Page 1 of 3 101 0";
+        QTest::newRow("last of three") << 3 << int(zoFitToPage) << "L" << "Page 3 of 3 011 0";
+        QTest::newRow("next, next, back") << 3 << int(zoFitToPage) << "NNP" << "Page 2 of 3 111 0";
+        QTest::newRow("keys page when the sheet fits") << 3 << int(zoFitToPage) << "DDDUEH" << "Page 1 of 3 101 0";
+        QTest::newRow("two pages, at the last") << 3 << int(zoTwoPages) << "NN" << "Page 3 of 3 011 0";
+        QTest::newRow("keys scroll a tall sheet") << 3 << int(zoCustom) << "D" << "Page 1 of 3 101 1";
+        QTest::newRow("End scrolls to the bottom") << 3 << int(zoCustom) << "E" << "Page 1 of 3 101 max";
+        QTest::newRow("no pages") << 0 << int(zoFitToPage) << "NL" << "Page 1 of 0 000 0";
     }
     void pagingEnablesTheButtons()
     {
         record(fetch<int>("pages"));
+        m_engine->ZoomOption = TZoomOption(fetch<int>("option"));
+        m_engine->ZoomVal = 200;
         auto form = openForm(QSize(800, 600));
-        form->ZoomBox->setCurrentText(fetch<QString>("zoom"));
-        form->ScrollBox1Resize();
         const QMap<QChar, QWidget *> click{{'N', form->NextPageBut}, {'P', form->PrevPageSpeed}, {'L', form->LastPageSpeed},
-                                           {'F', form->FirstPageSpeed}, {'T', form->TwoPageBut}};
+                                           {'F', form->FirstPageSpeed}};
         const QMap<QChar, Qt::Key> key{{'D', Qt::Key_PageDown}, {'U', Qt::Key_PageUp}, {'E', Qt::Key_End}, {'H', Qt::Key_Home}};
         for (QChar c : fetch<QString>("steps"))
             click.contains(c) ? QTest::mouseClick(click[c], Qt::LeftButton) : QTest::keyClick(form.get(), key[c]);
@@ -215,133 +171,83 @@ private Q_SLOTS:
         QVERIFY(!form->PagePanel2->isVisible() || form->PagePanel2->x() == form->PagePanel->geometry().right() + 21);
     }
 
-    // The opening zoom the engine asks for; "Custom" means ZoomVal percent.
-    void previewOpensAtTheEnginesZoom_data()
-    {
-        QTest::addColumn<int>("option");
-        QTest::addColumn<int>("percent");
-        QTest::addColumn<QString>("shown"); // the list's entry, pages side by side, a custom zoom
-        QTest::newRow("fit to width") << int(zoFitToWidth) << 0 << "Fit To Width 1";
-        QTest::newRow("two pages") << int(zoTwoPages) << 0 << "Fit To Page 2";
-        QTest::newRow("custom 150") << int(zoCustom) << 150 << "Custom 1 150%";
-        QTest::newRow("custom 0") << int(zoCustom) << 0 << "Custom 1 25%";
-    }
-    void previewOpensAtTheEnginesZoom()
-    {
-        record(2);
-        m_engine->ZoomOption = TZoomOption(fetch<int>("option"));
-        m_engine->ZoomVal = fetch<int>("percent");
-        QString shown;
-        onNextModal([&shown](QWidget *w) {
-            auto *form = qobject_cast<TPreviewForm *>(w);
-            shown = QStringLiteral("%1 %2").arg(form->ZoomBox->currentText()).arg(form->PagePanel2->isVisibleTo(form) ? 2 : 1);
-            if (form->ZoomBox->currentIndex() == Custom)
-                shown += QLatin1Char(' ') + form->ZoomLabel->text();
-            form->close();
-        });
-        m_engine->Preview();
-        QTEST(shown, "shown");
-    }
-
+    // The typed page comes back into 1 .. the page count; a text that is no number is 1.
     void goToPageKeepsWithinTheDocument_data()
     {
         QTest::addColumn<QString>("typed");
         QTest::addColumn<int>("page");
-        QTest::newRow("within") << "3" << 3;
+        QTest::newRow("within") << "4" << 4;
         QTest::newRow("past the last") << "9" << 5;
         QTest::newRow("zero") << "0" << 1;
         QTest::newRow("negative") << "-2" << 1;
         QTest::newRow("not a number") << "three" << 1;
-        QTest::newRow("empty") << "" << 1;
     }
     void goToPageKeepsWithinTheDocument()
     {
-        QFETCH(QString, typed);
-        QTEST(GoPageNumber(typed, 5), "page");
-    }
-
-    void goToPageFromThePreview()
-    {
         record(5);
         auto form = openForm(QSize(800, 600));
-        onNextModal([](QWidget *w) {
+        const auto guard = onNextModal([](QWidget *w) {
             auto *go = qobject_cast<TGoPageForm *>(w);
             QCOMPARE(go->windowTitle(), QStringLiteral("Go to Page Number"));
-            QCOMPARE(go->PageNum->maximum(), 5);
-            go->PageNum->setValue(4);
+            go->PageNum->setValue(fetch<QString>("typed").toInt());
             go->OKBtn->click();
         });
+        form->LastPageSpeed->click();
         form->PageNumSpeed->click();
-        QCOMPARE(form->CurPageLabel->text(), QStringLiteral("Page 4 of 5"));
+        QCOMPARE(form->CurPageLabel->text(), QStringLiteral("Page %1 of 5").arg(fetch<int>("page")));
+        QTEST(GoPageNumber(fetch<QString>("typed"), 5), "page"); // as typed, before the spin box corrects it
     }
 
-    // Set Default stores what the dialog shows; the next start applies it.
+    // What the next start applies: what Set Default stored (when answered Yes),
+    // or stored values of which those that do not convert keep the engine's.
     void defaultsRoundTripThroughTheSettings_data()
     {
         QTest::addColumn<QString>("locale");
-        QTest::addColumn<QString>("change"); // C centimetres, L landscape, H header right, T page number top
+        QTest::addColumn<QStringList>("changes"); // in the dialog: a button to click, or edit=text
         QTest::addColumn<int>("answer");
         QTest::addColumn<QString>("shownLeft");
+        QTest::addColumn<QStringList>("stored"); // written as they stand instead, name=value
         QTest::addColumn<QString>("applied");
-        QTest::newRow("centimetres") << "C" << "C" << int(MsgButton::Yes) << "2.540"
-                                     << "1 2.54 2.54 2.54 2.54 1.27 1.905|o0|n0 1 Page %d|h 2 18|f 2|1 Times New Roman";
-        QTest::newRow("German locale") << "de_DE" << "CL" << int(MsgButton::Yes) << "2,540"
-                                       << "1 2.54 2.54 2.54 2.54 1.27 1.905|o1|n0 1 Page %d|h 2 18|f 2|1 Times New Roman";
-        QTest::newRow("header and number") << "C" << "HT" << int(MsgButton::Yes) << "1.000"
-                                           << "0 1 1 1 1 0.5 0.75|o0|n1 1 Page %d|hTop 1 18|f 2|1 Times New Roman";
-        QTest::newRow("answered No") << "C" << "CL" << int(MsgButton::No) << "2.540" << kDefaults;
+        const QString cm = QStringLiteral("1 2.54 2.54 2.54 2.54 1.27 1.905|o%1|n0 1 Page %d|h 2 18|f 2|1 Times New Roman");
+        const int yes = int(MsgButton::Yes);
+        QTest::newRow("centimetres") << "C" << QStringList{"CentBut"} << yes << "2.540" << QStringList() << cm.arg(0);
+        QTest::newRow("German locale") << "de_DE" << QStringList{"CentBut", "LandBut"} << yes << "2,540" << QStringList() << cm.arg(1);
+        QTest::newRow("header and number") << "C" << QStringList{"HdrRightBut", "PageTopBut", "HeaderEdit=Top"} << yes << "1.000"
+                                           << QStringList() << "0 1 1 1 1 0.5 0.75|o0|n1 1 Page %d|hTop 1 18|f 2|1 Times New Roman";
+        QTest::newRow("answered No") << "C" << QStringList{"CentBut", "LandBut"} << int(MsgButton::No) << "2.540" << QStringList() << kDefaults;
+        QTest::newRow("margin not a number") << "C" << QStringList() << 0 << "" << QStringList{"LeftEdit=abc", "TopEdit=2.5"}
+                                             << "0 1 2.5 1 1 0.5 0.75|o0|n0 1 Page %d|h 2 18|f 2|1 Times New Roman";
+        QTest::newRow("check mark not a number") << "C" << QStringList() << 0 << "" << QStringList{"LandBut=yes", "PortBut=x"} << kDefaults;
+        QTest::newRow("no unit checked") << "C" << QStringList() << 0 << "" << QStringList{"InchBut=0", "CentBut=0"} << kDefaults;
+        QTest::newRow("font size and style") << "C" << QStringList() << 0 << ""
+                                             << QStringList{"HeaderFontDialog_Size=big", "HeaderFontDialog_Bold=no", "PageNumFontDialog_Name=Arial"}
+                                             << "0 1 1 1 1 0.5 0.75|o0|n0 1 Page %d|h 2 18|f 2|1 Arial";
     }
     void defaultsRoundTripThroughTheSettings()
     {
-        QFETCH(QString, change);
+        QFETCH(QStringList, changes);
         QLocale::setDefault(QLocale(fetch<QString>("locale")));
-        {
-            TPageSetupForm dialog(m_engine.get(), &m_dialogs);
-            for (QChar c : change) {
-                if (c == 'C')
-                    dialog.CentBut->click();
-                if (c == 'L')
-                    dialog.LandBut->click();
-                if (c == 'H' || c == 'T')
-                    dialog.findChild<QRadioButton *>(c == 'H' ? "HdrRightBut" : "PageTopBut")->click();
-                if (c == 'H')
-                    dialog.HeaderEdit->setText(QStringLiteral("Top"));
-            }
-            QTEST(dialog.LeftEdit->text(), "shownLeft");
-            QCOMPARE(dialog.LandShape->isVisibleTo(&dialog), change.contains('L'));
-            m_dialogs.answers.enqueue(MsgButton(fetch<int>("answer")));
-            dialog.SetDefaultBut->click();
-            QCOMPARE(m_dialogs.texts(), QStringList{"Are you sure you want to save these values as the Default Settings?"});
-            QCOMPARE(dialog.LeftEdit->text(), fetch<QString>("shownLeft"));
-        }
-        QCOMPARE(describe(*m_engine), kDefaults); // nothing changes before OK
-        TPreviewPrinter next;
-        next.Loaded();
-        QLocale::setDefault(QLocale::c());
-        QTEST(describe(next), "applied");
-    }
-
-    // A stored value that does not convert keeps the engine's; the rest apply.
-    void malformedDefaultsKeepTheEnginesValues_data()
-    {
-        QTest::addColumn<QStringList>("stored"); // name=value
-        QTest::addColumn<QString>("applied");
-        QTest::newRow("margin not a number") << QStringList{"LeftEdit=abc", "TopEdit=2.5"}
-                                             << "0 1 2.5 1 1 0.5 0.75|o0|n0 1 Page %d|h 2 18|f 2|1 Times New Roman";
-        QTest::newRow("check mark not a number") << QStringList{"LandBut=yes", "PortBut=x"} << kDefaults;
-        QTest::newRow("no unit checked") << QStringList{"InchBut=0", "CentBut=0"} << kDefaults;
-        QTest::newRow("font size and style") << QStringList{"HeaderFontDialog_Size=big", "HeaderFontDialog_Bold=no",
-                                                            "PageNumFontDialog_Name=Arial"}
-                                             << "0 1 1 1 1 0.5 0.75|o0|n0 1 Page %d|h 2 18|f 2|1 Arial";
-    }
-    void malformedDefaultsKeepTheEnginesValues()
-    {
         QSettings store(QCoreApplication::applicationName(), QStringLiteral("PageSetupForm"));
         for (const QString &entry : fetch<QStringList>("stored"))
             store.setValue(QStringLiteral("Values/") + entry.section('=', 0, 0), entry.section('=', 1));
         store.sync();
-        m_engine->Loaded();
-        QTEST(describe(*m_engine), "applied");
+        if (!changes.isEmpty()) {
+            TPageSetupForm dialog(m_engine.get(), &m_dialogs);
+            for (const QString &change : changes)
+                change.contains('=') ? dialog.findChild<QLineEdit *>(change.section('=', 0, 0))->setText(change.section('=', 1))
+                                     : dialog.findChild<QRadioButton *>(change)->click();
+            QTEST(dialog.LeftEdit->text(), "shownLeft");
+            QCOMPARE(dialog.LandShape->isVisibleTo(&dialog), changes.contains("LandBut"));
+            m_dialogs.answers.enqueue(MsgButton(fetch<int>("answer")));
+            dialog.SetDefaultBut->click();
+            QCOMPARE(m_dialogs.texts(), QStringList{"Are you sure you want to save these values as the Default Settings?"});
+            QTEST(dialog.LeftEdit->text(), "shownLeft");
+            QCOMPARE(describe(*m_engine), kDefaults); // nothing changes before OK
+        }
+        TPreviewPrinter next;
+        next.Loaded();
+        QLocale::setDefault(QLocale::c());
+        QTEST(describe(next), "applied");
     }
 
     // OK checks every field first and stays open on a bad one, engine unchanged.
@@ -390,7 +296,7 @@ private:
         form->resize(size);
         form->show();
         [&] { QVERIFY(QTest::qWaitForWindowExposed(form.get())); }();
-        form->ScrollBox1Resize();
+        form->OpenAsAsked();
         return form;
     }
 
