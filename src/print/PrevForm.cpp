@@ -136,9 +136,7 @@ TPreviewForm::TPreviewForm(TPreviewPrinter *printer, QWidget *parent) : QDialog(
     ScrollBox1->setBackgroundRole(QPalette::Button);
     ContainPanel = named(new QWidget, "ContainPanel");
     ContainPanel->setAutoFillBackground(true);
-    QPalette desk = ContainPanel->palette();
-    desk.setColor(QPalette::Window, desk.color(QPalette::Dark)); // the grey desk
-    ContainPanel->setPalette(desk);
+    ContainPanel->setStyleSheet(QStringLiteral("#ContainPanel { background: #808080; }")); // the grey desk
     auto makeSheet = [this](const char *panel, const char *view, int offset) {
         auto *sheet = named(new QFrame(ContainPanel), panel);
         sheet->setFrameShape(QFrame::Box);
