@@ -1,10 +1,11 @@
 #include "print/PrevPrinter.h"
 
+#include "print/PageSetupDlg.h"
 #include "print/PrevForm.h"
 #include "print/RichTextLayout.h"
 
 #include <QFontMetricsF>
-#include <QGuiApplication>
+#include <QApplication>
 #include <QLocale>
 #include <QPainter>
 #include <QPrintDialog>
@@ -92,17 +93,29 @@ void TPreviewPrinter::SetUnits(TUnits units)
 
 void TPreviewPrinter::Loaded()
 {
-    // STUB: the saved page-setup defaults are applied through the page setup
-    // dialog (ApplyDefaults), which has not landed yet; the defaults stand.
+    // The page setup's stored defaults replace the engine's values at every start.
+    TPageSetupForm::ApplyDefaults(*this);
 }
 
 int TPreviewPrinter::PageSetup()
 {
-    // STUB: the page setup dialog has not landed yet; nothing changes.
-    return 0;
+    TPageSetupForm dialog(this, Messages, QApplication::activeWindow());
+    return dialog.exec();
 }
 
-QPrinter *TPreviewPrinter::referencePrinter()
+bool TPreviewPrinter::Repaginate()
+{
+    return m_lastDocument && PrintRichText(*m_lastDocument);
+}
+
+QSizeF TPreviewPrinter::SheetInches(TPrinterOrientation orientation)
+{
+    QPageLayout layout = ReferencePrinter()->pageLayout();
+    layout.setOrientation(orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
+    return layout.fullRect(QPageLayout::Inch).size();
+}
+
+QPrinter *TPreviewPrinter::ReferencePrinter()
 {
     if (QPrinter *printer = m_printers->printerCount() >= 1 ? m_printers->printer() : nullptr)
         return printer;
@@ -130,7 +143,7 @@ void TPreviewPrinter::NewPage()
     if (!m_inDocument && EngineMisuse("TPreviewPrinter::NewPage", "NewPage is not available before BeginDoc"))
         return;
     auto page = std::make_unique<TPageRecording>();
-    QPrinter *printer = referencePrinter();
+    QPrinter *printer = ReferencePrinter();
     printer->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
     ReadDeviceMetrics(printer);
     page->metrics = m_metrics;
@@ -232,14 +245,15 @@ void TPreviewPrinter::Preview()
 {
     if (m_inDocument && EngineMisuse("TPreviewPrinter::Preview", "Preview is not available inside a document"))
         return;
-    TPreviewForm form(this);
+    TPreviewForm form(this, QApplication::activeWindow());
+    form.OpenAsAsked();
     form.exec();
 }
 
 bool TPreviewPrinter::Print()
 {
     m_lastError.clear();
-    QPrinter *printer = referencePrinter();
+    QPrinter *printer = ReferencePrinter();
     if (PageCount() == 0)
         return false;
     PrintChoice choice;
@@ -259,7 +273,7 @@ bool TPreviewPrinter::PrintPages(int first, int last)
     if (m_inDocument && EngineMisuse("TPreviewPrinter::PrintPages", "PrintPages is not available inside a document"))
         return false;
     WaitCursor wait;
-    QPrinter *printer = referencePrinter();
+    QPrinter *printer = ReferencePrinter();
     first = qMax(first, 0);
     last = qMin(last, PageCount() - 1);
     printer->setPageOrientation(Orientation == poLandscape ? QPageLayout::Landscape : QPageLayout::Portrait);
@@ -348,6 +362,7 @@ bool TPreviewPrinter::PrintRichText(const QTextDocument &document)
 {
     WaitCursor wait;
     m_lastError.clear();
+    m_lastDocument = &document;
     // The page number text is checked before anything is recorded, so a
     // refused one leaves no unfinished document behind.
     if (m_textOptions.PrintPageNumber != pnNone)

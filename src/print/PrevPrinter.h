@@ -9,10 +9,13 @@
 #include <memory>
 #include <vector>
 
+#include <QPointer>
+#include <QSizeF>
+#include <QTextDocument>
+
 class QPainter;
 class QPrinter;
-class QTextDocument;
-class QPrinter;
+class UserMessages;
 
 class TPreviewPrinter;
 
@@ -85,7 +88,18 @@ public:
     // One print job of pages First..Last (0-based); false when the printer
     // failed, with the reason in LastError().
     bool PrintPages(int first, int last);
+    // The page setup dialog; answers QDialog::Accepted or Rejected.
     int PageSetup();
+    // Lays the last printed document out again (after a page setup change);
+    // false when it is gone or no longer fits.
+    bool Repaginate();
+    // The sheet of the reference printer, in inches, in `orientation`.
+    QSizeF SheetInches(TPrinterOrientation orientation);
+    // The printer pages are measured against and printed to: the current
+    // printer, else a PDF page of the user's paper size.
+    QPrinter *ReferencePrinter();
+    // Where the page setup dialog tells the user about a bad field; null: plain message boxes.
+    UserMessages *Messages = nullptr;
 
     // Records the whole text of `document` as a new document, with header,
     // footer and page number on every page. False with the reason in
@@ -123,9 +137,7 @@ private:
     std::unique_ptr<QPainter> m_canvas;
     std::vector<std::pair<int, int>> m_ranges;
     QString m_lastError;
-    // The printer pages are measured against and printed to: the current
-    // printer, else a PDF page of the user's paper size.
-    QPrinter *referencePrinter();
+    QPointer<const QTextDocument> m_lastDocument;
     std::unique_ptr<PrinterAccess> m_ownPrinters;
     std::unique_ptr<PrinterAccess> m_pdfReference; // stands in while no printer is installed
     PrinterAccess *m_printers = nullptr;

@@ -71,10 +71,21 @@ bool IsOwnControl(const QString &name)
 const char *const kFontColor = "fontColor";
 const char *const kDialogFont = "dialogFont";
 
-QFont DialogFont(const QFontDialog *d)
+QFont DialogFont(const QWidget *w)
 {
-    const QVariant kept = d->property(kDialogFont);
-    return kept.canConvert<QFont>() ? kept.value<QFont>() : d->currentFont();
+    const QVariant kept = w->property(kDialogFont);
+    if (kept.canConvert<QFont>())
+        return kept.value<QFont>();
+    const auto *d = qobject_cast<const QFontDialog *>(w);
+    return d ? d->currentFont() : QFont();
+}
+
+// A font dialog, or a light stand-in holding the font the dialog would show
+// (a form that makes its font dialog only when the user asks for it).
+bool IsFontHolder(const QWidget *w)
+{
+    return IsOwnControl(w->objectName())
+           && (qobject_cast<const QFontDialog *>(w) || w->property(kDialogFont).canConvert<QFont>());
 }
 
 } // namespace
@@ -96,6 +107,18 @@ QString TFormSettings::KeyName() const
         return m_keyName;
     return QStringLiteral("Software\\") + QCoreApplication::applicationName() + QLatin1Char('\\')
            + parent()->objectName();
+}
+
+QMap<QString, QString> TFormSettings::StoredValues(const QString &key)
+{
+    QString group;
+    const auto store = OpenKey(key, &group);
+    store->beginGroup(group);
+    store->beginGroup(QStringLiteral("Values"));
+    QMap<QString, QString> values;
+    for (const QString &name : store->childKeys())
+        values.insert(name, store->value(name).toString());
+    return values;
 }
 
 void TFormSettings::LoadSettings()
@@ -185,21 +208,22 @@ void TFormSettings::LoadControlValues(QSettings &store)
         return;
     for (QWidget *w : controls) {
         auto *d = qobject_cast<QFontDialog *>(w);
-        if (!d || !IsOwnControl(w->objectName()))
+        if (!IsFontHolder(w))
             continue;
         const QString n = w->objectName();
-        QFont font = DialogFont(d);
+        QFont font = DialogFont(w);
         font.setFamily(store.value(n + QStringLiteral("_Name"), font.family()).toString());
         font.setPointSize(ReadInt(store, n + QStringLiteral("_Size"), font.pointSize()));
-        const int color = ReadInt(store, n + QStringLiteral("_Color"), int(ValueFromColor(d->property(kFontColor).value<QColor>())));
+        const int color = ReadInt(store, n + QStringLiteral("_Color"), int(ValueFromColor(w->property(kFontColor).value<QColor>())));
         font.setBold(ReadBool(store, n + QStringLiteral("_Bold"), font.bold()));
         font.setItalic(ReadBool(store, n + QStringLiteral("_Italic"), font.italic()));
         font.setUnderline(ReadBool(store, n + QStringLiteral("_Underline"), font.underline()));
         font.setStrikeOut(ReadBool(store, n + QStringLiteral("_StrikeOut"), font.strikeOut()));
-        d->setCurrentFont(font);
-        d->setProperty(kDialogFont, font);
+        if (d)
+            d->setCurrentFont(font);
+        w->setProperty(kDialogFont, font);
         if (IsColorValue(color))
-            d->setProperty(kFontColor, ColorFromValue(color));
+            w->setProperty(kFontColor, ColorFromValue(color));
     }
 }
 
@@ -230,14 +254,13 @@ void TFormSettings::SaveControlValues(QSettings &store)
     if (!(kinds & TSaveVal::svFontDialog))
         return;
     for (QWidget *w : controls) {
-        auto *d = qobject_cast<QFontDialog *>(w);
-        if (!d || !IsOwnControl(w->objectName()))
+        if (!IsFontHolder(w))
             continue;
         const QString n = w->objectName();
-        const QFont font = DialogFont(d);
+        const QFont font = DialogFont(w);
         store.setValue(n + QStringLiteral("_Name"), font.family());
         store.setValue(n + QStringLiteral("_Size"), QString::number(font.pointSize()));
-        store.setValue(n + QStringLiteral("_Color"), QString::number(ValueFromColor(d->property(kFontColor).value<QColor>())));
+        store.setValue(n + QStringLiteral("_Color"), QString::number(ValueFromColor(w->property(kFontColor).value<QColor>())));
         store.setValue(n + QStringLiteral("_Bold"), Flag(font.bold()));
         store.setValue(n + QStringLiteral("_Italic"), Flag(font.italic()));
         store.setValue(n + QStringLiteral("_Underline"), Flag(font.underline()));

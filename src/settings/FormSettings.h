@@ -1,5 +1,6 @@
 #pragma once
 #include <QFlags>
+#include <QMap>
 #include <QObject>
 #include <QString>
 
@@ -14,7 +15,8 @@ Q_DECLARE_OPERATORS_FOR_FLAGS(TSaveValSet)
 // Remembers a form's position and, on request, the values of its controls
 // (line edits, text edits, check boxes, radio buttons, list widgets, combo
 // boxes and font dialogs, by object name; a font dialog's font and colour
-// are its properties "dialogFont" and "fontColor") under a key of its own:
+// are its properties "dialogFont" and "fontColor"; any widget holding a
+// "dialogFont" stands in for a font dialog) under a key of its own:
 // "Software\A\B" is organisation A, application B. The form calls
 // LoadSettings once its controls exist, and SaveSettings when it wants.
 class TFormSettings : public QObject
@@ -37,6 +39,8 @@ public:
 
     void LoadSettings();
     void SaveSettings();
+    // The values stored under `key`, by control name, read without a form.
+    static QMap<QString, QString> StoredValues(const QString &key);
 
 private:
     QWidget *form() const;

@@ -32,12 +32,17 @@ void TfrmTree::CreatePrintCommands()
     connect(PrintItem1, &QAction::triggered, this, &TfrmTree::PrintItem1Execute);
     connect(PrintPreview1, &QAction::triggered, this, &TfrmTree::PrintPreview1Execute);
 
+    PreviewPrinter1->Messages = m_dialogs;
     PageSetup1 = MakeAction(this, "PageSetup1", QStringLiteral("Page &Setup"),
                             QStringLiteral("Page Setup|Page setup for printing"));
-    // Its Tree menu entry stays hidden, so the action is not put in the menu
-    // until the page setup dialog makes it useful.
-    PageSetup1->setVisible(false);
     connect(PageSetup1, &QAction::triggered, this, &TfrmTree::PageSetup1Execute);
+    // The Tree menu's entry, beside the other print commands.
+    auto *mnuPageSetup = new QAction(PageSetup1->text(), this);
+    mnuPageSetup->setObjectName(QStringLiteral("mnuPageSetup"));
+    mnuPageSetup->setStatusTip(PageSetup1->statusTip());
+    connect(mnuPageSetup, &QAction::triggered, PageSetup1, &QAction::trigger);
+    const QList<QAction *> entries = mnuTree->actions();
+    mnuTree->insertAction(entries.value(entries.indexOf(PrintItem1) + 1), mnuPageSetup);
 
     FileExportPdf1 = MakeAction(this, "FileExportPdf1", QStringLiteral("Export to PDF..."),
                                 QStringLiteral("Export to PDF|Export the current item as a PDF file"));
@@ -86,7 +91,7 @@ void TfrmTree::PrintPreview1Execute()
 
 void TfrmTree::PageSetup1Execute()
 {
-    // STUB until the page setup dialog lands: the engine's PageSetup changes nothing yet.
+    // The new values show at the next preview.
     PreviewPrinter1->PageSetup();
 }
 

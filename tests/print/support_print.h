@@ -3,10 +3,13 @@
 // read back line by line, so a test compares where lines and pages break.
 #include "print/PageRecording.h"
 
+#include <QApplication>
 #include <QMap>
 #include <QProcess>
 #include <QRegularExpression>
 #include <QTextDocument>
+#include <QTimer>
+#include <functional>
 #include <memory>
 
 namespace printtest {
@@ -70,6 +73,21 @@ inline QStringList pdfLines(const QString &pdf, int page)
         out << squeeze(line);
     out.removeAll(QString());
     return out;
+}
+
+// Acts on the next modal window once it is up (a command runs its own loop);
+// nothing once the answered timer is gone.
+inline std::unique_ptr<QTimer> onNextModal(const std::function<void(QWidget *)> &act)
+{
+    auto poll = std::make_unique<QTimer>();
+    QObject::connect(poll.get(), &QTimer::timeout, [timer = poll.get(), act] {
+        if (QWidget *w = QApplication::activeModalWidget()) {
+            timer->stop();
+            act(w);
+        }
+    });
+    poll->start(5);
+    return poll;
 }
 
 } // namespace printtest

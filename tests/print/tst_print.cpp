@@ -10,6 +10,7 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QMenu>
 #include <QPainter>
 #include <QPrinter>
 #include <QTimer>
@@ -28,16 +29,10 @@ struct NoPrinters : PrinterAccess
 QString closeNextModal(QAction *command)
 {
     QString seen;
-    // Polled: the command may let events run before its window is up.
-    QTimer poll;
-    QObject::connect(&poll, &QTimer::timeout, [&] {
-        if (QWidget *w = QApplication::activeModalWidget()) {
-            seen = QString::fromLatin1(w->metaObject()->className());
-            w->close();
-            poll.stop();
-        }
+    const auto guard = onNextModal([&seen](QWidget *w) {
+        seen = QString::fromLatin1(w->metaObject()->className());
+        w->close();
     });
-    poll.start(5);
     command->trigger();
     return seen;
 }
@@ -247,6 +242,8 @@ private Q_SLOTS:
         w->PreviewPrinter1->TextOptions().Footer = QStringLiteral("Kitchen");
         QCOMPARE(closeNextModal(w->PrintPreview1), QStringLiteral("TPreviewForm"));
         QVERIFY(m_f->dialogs.shown.isEmpty());
+        QCOMPARE(closeNextModal(w->findChild<QAction *>("mnuPageSetup")), QStringLiteral("TPageSetupForm"));
+        QVERIFY(w->mnuTree->actions().contains(w->findChild<QAction *>("mnuPageSetup")));
         QCOMPARE(w->PreviewPrinter1->PageCount(), 1);
         QCOMPARE(recordedLines(*w->PreviewPrinter1->Pages(0)),
                  (QStringList{QStringLiteral("Onionsoup"), QStringLiteral("KitchenPage1")}));

@@ -476,17 +476,17 @@ private Q_SLOTS:
         const QStringList swapped{"$", "Recipes", "Bread", "Soup", "Kitchen", "Notes"};
         const QString branchQ = "Confirm Branch Delete: Are you sure you want to remove the branch 'Recipes' and all its contents?";
         const QString cannot = QStringLiteral("Cannot move %1: The destination %2.");
-        QTest::newRow("nothing") << "" << "mnuTree" << always << "mnuCollapse" << 0 << QStringList() << all << "$";
+        QTest::newRow("nothing") << "" << "mnuTree" << QStringList{"Page &Setup"} + always << "mnuCollapse" << 0 << QStringList() << all << "$";
         QTest::newRow("root, pop-up") << "$" << "mnuPopUpTree" << adds + always << "AddItem1" << 0 << QStringList()
                                       << all + QStringList{"New Item"} << "New Item";
         QTest::newRow("first branch") << "$\\Recipes" << "mnuTree"
-            << adds + QStringList{"Move D&own", "&Delete Branch", "&Rename"} + always << "mnuAddBranch" << 0 << QStringList()
+            << adds + QStringList{"Move D&own", "&Delete Branch", "&Rename", "Page &Setup"} + always << "mnuAddBranch" << 0 << QStringList()
             << QStringList{"$", "Recipes", "New Branch", "Soup", "Bread", "Kitchen", "Notes"} << "New Branch";
         QTest::newRow("last branch before an item, pop-up") << "$\\Kitchen" << "mnuPopUpTree"
             << adds + QStringList{"Move &Up", "&Delete Branch", "&Rename"} + always << "MoveUp1" << 0 << QStringList()
             << QStringList{"$", "Kitchen", "Recipes", "Soup", "Bread", "Notes"} << "Kitchen";
         QTest::newRow("first item") << "$\\Recipes\\Soup" << "mnuTree"
-            << QStringList{"Move D&own"} + item + QStringList{"Print Pre&view", "Print Item ..."} + always
+            << QStringList{"Move D&own"} + item + QStringList{"Print Pre&view", "Print Item ...", "Page &Setup"} + always
             << "mnuMoveDown" << 0 << QStringList() << swapped << "Soup";
         QTest::newRow("last item, pop-up") << "$\\Recipes\\Bread" << "mnuPopUpTree"
             << QStringList{"Move &Up"} + item + QStringList{"Print Item ..."} + always << "MoveUp1" << 0 << QStringList()
