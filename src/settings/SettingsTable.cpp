@@ -38,6 +38,7 @@ constexpr SettingInfo kTable[] = {
     {S::TreeWidth, "Position", "TreeWidth", "159"},
     {S::State, "Position", "State", ""},
     {S::LastFolder, "Options", "LastFolder", ""},
+    {S::Backups, "Options", "Backups", "3"},
 };
 
 constexpr bool TableInEnumOrder()
@@ -48,7 +49,7 @@ constexpr bool TableInEnumOrder()
     return true;
 }
 static_assert(TableInEnumOrder(), "kTable rows must follow the order of Setting");
-static_assert(std::size(kTable) == std::size_t(Setting::LastFolder) + 1, "a Setting has no row");
+static_assert(std::size(kTable) == std::size_t(Setting::Backups) + 1, "a Setting has no row");
 
 QString Section(const SettingInfo &row) { return QString::fromLatin1(row.section); }
 QString Name(const SettingInfo &row) { return QString::fromLatin1(row.name); }

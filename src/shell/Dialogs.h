@@ -19,6 +19,15 @@ struct FileDialogRequest
     bool mustExist = false;
 };
 
+// The answer to the question about work left by copies that ended without
+// closing: which entry, and what to do with it.
+struct RecoveryAnswer
+{
+    enum Action { Recover, Discard, Later };
+    Action action = Later;
+    int row = -1;
+};
+
 // Every message box, question and file dialog of the program goes through
 // this one interface, so tests can read every text and answer every question.
 class Dialogs : public UserMessages
@@ -27,6 +36,9 @@ public:
     // The chosen path; empty when the dialog was cancelled.
     virtual QString openFileName(const FileDialogRequest &request) = 0;
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
+    // Lists the left work (one entry a line) with Recover, Discard and Later.
+    virtual RecoveryAnswer askRecovery(const QString &caption, const QString &text,
+                                       const QStringList &entries) = 0;
 };
 
 // The real dialogs, owned by a window.
@@ -42,6 +54,8 @@ public:
     void errorDialog(const QString &text) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    RecoveryAnswer askRecovery(const QString &caption, const QString &text,
+                               const QStringList &entries) override; // RecoveryDialog.cpp
 
 private:
     QWidget *m_owner;
@@ -68,8 +82,12 @@ public:
     void errorDialog(const QString &text) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    // Recorded as kind "recovery", the entries as lines after the text.
+    RecoveryAnswer askRecovery(const QString &caption, const QString &text,
+                               const QStringList &entries) override;
 
     QList<Shown> shown;
+    QQueue<RecoveryAnswer> recoveryAnswers; // none left: Later
     QQueue<MsgButton> answers;
     QQueue<QString> fileAnswers; // an empty string cancels
     QList<FileDialogRequest> fileRequests;

@@ -147,9 +147,10 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
     // The user's file is replaced only by a complete new one, written the
     // way the master file itself is written (atomically, every failure caught).
     MasterFile target = m_doc.master;
-    target.setPath(path);
+    // Backups first; a link is written through to the file it names.
+    target.setPath(PrepareBackups(path));
     QString reason;
-    if (target.save(&reason)) {
+    if (target.save(&reason, true)) {
         if (!unusable.isEmpty())
             m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")
                                    + QDir::toNativeSeparators(m_doc.workFolder) + QStringLiteral(" (")

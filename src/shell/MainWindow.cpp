@@ -188,6 +188,7 @@ void TfrmTree::FormCreate(const StartupConfig &config)
         ApplyStartupOption();
 
     ApplyStoredAppearance();
+    SetUpSafety();
     if (m_pendingStartupFile.isEmpty())
         QGuiApplication::restoreOverrideCursor();
     m_startedOk = true;
@@ -265,6 +266,7 @@ void TfrmTree::FormActivate()
     if (m_doc.activated)
         return;
     m_doc.activated = true;
+    OfferRecovery();
     if (!m_pendingStartupFile.isEmpty()) {
         txtEdit->setEditorEnabled(false);
         tmrDelay->start();
@@ -354,6 +356,7 @@ void TfrmTree::ShowSelectionPath()
 void TfrmTree::UpdateCaption()
 {
     setWindowTitle(ProductName() + QStringLiteral(" - ") + m_doc.documentTitle);
+    RecordDocumentOwner();
 }
 
 void TfrmTree::SetItemCommandsEnabled(bool enabled)

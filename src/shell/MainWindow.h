@@ -173,6 +173,19 @@ private:
     void HelpAbout1Execute();
     void CreatePrintCommands();
 
+    // The safety net (SafetyCommands.cpp): the idle store, the record of
+    // the document beside the master file, the offer of left work at
+    // start-up, ending on a signal, and backups before Save replaces a file.
+    void SetUpSafety();
+    void IdleStore();
+    void RecordDocumentOwner();
+    void OfferRecovery();
+    bool RecoverLeftWork(const QString &master, const QString &document, const QString &title);
+    void EndBySignal();
+    // Keeps backups of the file at `path` before it is replaced; answers the
+    // real file to write (links resolved).
+    QString PrepareBackups(const QString &path);
+
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs *m_dialogs = nullptr;
     DocState m_doc;
@@ -183,6 +196,8 @@ private:
     bool m_startedOk = false;
     bool m_masterBehind = false; // memory holds text the master file could not take
     bool m_firstShowDone = false;
+    QString m_ownerRecorded;     // master file, document and title last recorded
+    QStringList m_backupWarned;  // folders already said to refuse backups
 
 public:
     // Components, named as the user sees them in the object tree.
@@ -194,6 +209,7 @@ public:
     QProgressBar *ProgressBar = nullptr;
     QTimer *tmrDelay = nullptr;
     QTimer *Timer1 = nullptr;
+    QTimer *tmrIdleStore = nullptr; // stores typed text 2 s after the last key
     THelp *frmHelp = nullptr;
     TAboutBox *frmAbout = nullptr;
     TPreviewPrinter *PreviewPrinter1 = nullptr;

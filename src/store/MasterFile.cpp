@@ -478,9 +478,10 @@ void keepOwnership(int fd, const QString &path)
 
 } // namespace
 
-bool MasterFile::save(QString *error) const
+bool MasterFile::save(QString *error, bool inPlaceWhenFolderLocked) const
 {
     QSaveFile f(m_path);
+    f.setDirectWriteFallback(inPlaceWhenFolderLocked);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
