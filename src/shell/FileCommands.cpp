@@ -151,6 +151,7 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
     target.setPath(PrepareBackups(path));
     QString reason;
     if (target.save(&reason, true)) {
+        m_diskStamp = FileStamp::of(target.path(), target);
         if (!unusable.isEmpty())
             m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")
                                    + QDir::toNativeSeparators(m_doc.workFolder) + QStringLiteral(" (")
@@ -176,7 +177,7 @@ void TfrmTree::FileSave1Execute()
         SaveAs(unusable);
         return;
     }
-    if (m_doc.documentChanged && SaveMasterTo(m_doc.documentPath, unusable))
+    if (m_doc.documentChanged && ConfirmOverwrite(unusable) && SaveMasterTo(m_doc.documentPath, unusable))
         m_doc.documentChanged = false;
 }
 

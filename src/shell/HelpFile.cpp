@@ -33,6 +33,9 @@ const char *const kGuide[] = {
     R"(italic or underlined; a right click in the \b Editor\b0  opens the Edit and Format commands. )"
     R"(Ctrl+F finds text in the selected item.)",
     R"(\par The \b Editor\b0  is enabled only while an item is selected, since a branch holds no text.)",
+    R"(\par Typed text is kept 2 seconds after the last key, so a crash loses at most those seconds; )"
+    R"(at the next start Quivora offers to recover work that was never saved. Save keeps the previous versions )"
+    R"(of the file beside it: NAME.qvr.1 is the newest.)",
     R"(\par \plain\f4\fs20 The splitter between the two panels changes their widths.)",
     R"(\par })",
 };

@@ -257,8 +257,10 @@ void TfrmTree::showEvent(QShowEvent *event)
 void TfrmTree::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         FormActivate();
+        CheckDiskFile();
+    }
 }
 
 void TfrmTree::FormActivate()
@@ -323,6 +325,7 @@ void TfrmTree::AfterOpen(bool addRecent)
     UpdateCaption();
     if (addRecent)
         AddRecentFileAndShow(m_doc.documentPath);
+    m_diskStamp = FileStamp::of(m_doc.documentPath, m_doc.master);
     m_doc.busy = false;
     m_doc.itemTextChanged = false;
 }

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/DocState.h"
+#include "store/FileStamp.h"
 #include "store/MasterChoice.h"
 
 #include <QMainWindow>
@@ -83,6 +84,12 @@ public:
     bool tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void txtEditChange();
     void txtEditExit();
+    // The idle store (tmrIdleStore): typed text to the journal, unless Busy,
+    // a rename or a dialog is open.
+    void IdleStore();
+    // On activation: offers to reload the document's file when another
+    // program changed it and the document holds no unsaved changes.
+    void CheckDiskFile();
 
     // Tree commands. The two Update routines store the editor's text, then
     // enable the Tree menu's / the explorer pop-up's entries for the selection.
@@ -177,7 +184,6 @@ private:
     // the document beside the master file, the offer of left work at
     // start-up, ending on a signal, and backups before Save replaces a file.
     void SetUpSafety();
-    void IdleStore();
     void RecordDocumentOwner();
     void OfferRecovery();
     bool RecoverLeftWork(const QString &master, const QString &document, const QString &title);
@@ -185,6 +191,9 @@ private:
     // Keeps backups of the file at `path` before it is replaced; answers the
     // real file to write (links resolved).
     QString PrepareBackups(const QString &path);
+    // Before Save replaces a file another program changed: overwrite (true),
+    // save elsewhere (Save As, false) or cancel (false, SaveCancelled set).
+    bool ConfirmOverwrite(const QString &unusable);
 
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs *m_dialogs = nullptr;
@@ -198,6 +207,8 @@ private:
     bool m_firstShowDone = false;
     QString m_ownerRecorded;     // master file, document and title last recorded
     QStringList m_backupWarned;  // folders already said to refuse backups
+    FileStamp m_diskStamp;       // the document's file as opened or last saved
+    bool m_askingReload = false;
 
 public:
     // Components, named as the user sees them in the object tree.

@@ -10,6 +10,7 @@
 #include "shell/ExplorerTree.h"
 #include "shell/RichEdit.h"
 #include "store/Backups.h"
+#include "store/FileStamp.h"
 #include "store/Loader.h"
 #include "store/NodeOps.h"
 #include "store/Recovery.h"
@@ -177,6 +178,8 @@ bool TfrmTree::RecoverLeftWork(const QString &master, const QString &document, c
     m_doc.documentTitle = title;
     m_doc.documentChanged = true;
     AfterOpen(false);
+    // The file on disk is what the recovered work was not saved to.
+    m_diskStamp = document.isEmpty() ? FileStamp() : FileStamp::read(document);
     return true;
 }
 
@@ -213,4 +216,44 @@ QString TfrmTree::PrepareBackups(const QString &path)
                                + QStringLiteral("). The document is saved without one."));
     }
     return real;
+}
+
+bool TfrmTree::ConfirmOverwrite(const QString &unusable)
+{
+    if (!m_diskStamp.changedOnDisk(m_doc.documentPath))
+        return true;
+    const MsgButton answer = m_dialogs->messageBox(
+        m_doc.documentTitle,
+        QDir::toNativeSeparators(m_doc.documentPath)
+            + QStringLiteral(" was changed by another program since it was opened or saved.\n"
+                             "Yes: overwrite it with this document. No: save this document under another name. "
+                             "Cancel: do not save."),
+        MsgIcon::Warning, MsgButton::Yes | MsgButton::No | MsgButton::Cancel);
+    if (answer == MsgButton::Yes)
+        return true;
+    if (answer == MsgButton::No)
+        SaveAs(unusable);
+    else
+        m_doc.saveCancelled = true;
+    return false;
+}
+
+void TfrmTree::CheckDiskFile()
+{
+    if (!m_startedOk || !m_doc.activated || m_doc.busy || m_askingReload || m_doc.untitled
+        || m_doc.documentChanged || m_doc.itemTextChanged || static_cast<ExplorerTree *>(tvwTree)->renaming()
+        || !m_diskStamp.changedOnDisk(m_doc.documentPath))
+        return;
+    // The question itself activates the window again when it closes.
+    m_askingReload = true;
+    const MsgButton answer = m_dialogs->messageBox(
+        m_doc.documentTitle,
+        QDir::toNativeSeparators(m_doc.documentPath)
+            + QStringLiteral(" was changed by another program. Do you want to reload it?"),
+        MsgIcon::Question, MsgButton::Yes | MsgButton::No);
+    if (answer == MsgButton::Yes && GuardedStart())
+        OpenByName(m_doc.documentPath);
+    else
+        m_diskStamp.acknowledge(m_doc.documentPath);
+    m_askingReload = false;
 }

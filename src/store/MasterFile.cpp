@@ -377,6 +377,14 @@ QByteArray MasterFile::toBytes() const
     return out;
 }
 
+void MasterFile::visitChunks(const std::function<void(QByteArrayView)> &visit) const
+{
+    forEachChunk([&visit](QByteArrayView chunk) {
+        visit(chunk);
+        return true;
+    });
+}
+
 QList<QByteArray> MasterFile::allLines() const
 {
     return SplitLines(toBytes());

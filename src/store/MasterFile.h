@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class QIODevice;
 
@@ -41,6 +42,8 @@ public:
     bool writeTo(QIODevice *device) const;
 
     QByteArray toBytes() const;
+    // The content piece by piece, in order, without joining it.
+    void visitChunks(const std::function<void(QByteArrayView)> &visit) const;
     QList<QByteArray> allLines() const;
 
     // Lines 0 to 6.

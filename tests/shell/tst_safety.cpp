@@ -191,6 +191,57 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.docPath("doc.qvr")), content);
     }
 
+    // Another program changed the file: Save asks (overwrite, save elsewhere,
+    // cancel); with no unsaved changes, activation offers to reload it.
+    void changedElsewhere_data()
+    {
+        QTest::addColumn<QString>("change"); // "new bytes" or "touched" (same bytes, new time)
+        QTest::addColumn<QString>("answer"); // "yes", "no", "cancel"; empty: not asked
+        QTest::addColumn<bool>("typed");     // unsaved changes: Save asks; none: reload is offered
+        QTest::newRow("overwrite") << "new bytes" << "yes" << true;
+        QTest::newRow("save elsewhere") << "new bytes" << "no" << true;
+        QTest::newRow("cancel") << "new bytes" << "cancel" << true;
+        QTest::newRow("touched only: no question") << "touched" << "" << true;
+        QTest::newRow("reload") << "new bytes" << "yes" << false;
+        QTest::newRow("reload declined, asked once") << "new bytes" << "no" << false;
+    }
+    void changedElsewhere()
+    {
+        QFETCH(QString, change);
+        QFETCH(QString, answer);
+        QFETCH(bool, typed);
+        Fixture f;
+        const QString doc = f.docPath("doc.qvr");
+        writeFile(doc, sampleDocument());
+        TfrmTree *w = f.start({doc});
+        if (typed) {
+            f.select("$\\Notes");
+            f.type(QStringLiteral("mine"));
+        }
+        const QByteArray theirs = change == "touched" ? sampleDocument() : QByteArray(sampleDocument()).replace("Notes", "Ideas");
+        QTest::qWait(20); // a new modification time
+        writeFile(doc, theirs);
+        const QMap<QString, MsgButton> buttons{{"yes", MsgButton::Yes}, {"no", MsgButton::No}, {"cancel", MsgButton::Cancel}};
+        if (!answer.isEmpty())
+            f.dialogs.answers << buttons[answer];
+        f.dialogs.fileAnswers << f.docPath("other.qvr");
+        const QString asked = typed ? QString(doc + " was changed by another program since it was opened or saved.\n"
+                                            "Yes: overwrite it with this document. No: save this document under another name. Cancel: do not save.")
+                                    : QString(doc + " was changed by another program. Do you want to reload it?");
+        if (typed)
+            w->FileSave1Execute();
+        else
+            w->CheckDiskFile();
+        w->CheckDiskFile(); // asked once only
+        QCOMPARE(f.dialogs.texts(), answer.isEmpty() ? QStringList{} : QStringList{asked});
+        QCOMPARE(f.dialogs.fileRequests.size(), int(answer == "no" && typed));
+        const bool ours = typed && (answer == "yes" || answer.isEmpty());
+        QCOMPARE(readFile(doc).contains("mine"), ours);
+        QCOMPARE(readFile(f.docPath("other.qvr")).contains("mine"), typed && answer == "no");
+        QCOMPARE(w->doc().documentChanged, answer == "cancel");
+        QCOMPARE(paths(w->tree()).contains("$\\Ideas"), !typed && answer == "yes");
+    }
+
     // Save keeps the last versions beside the file; the older layout's file
     // once as it was.
     void backups_data()
