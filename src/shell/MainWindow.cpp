@@ -318,6 +318,7 @@ void TfrmTree::AfterOpen(bool addRecent)
         root->setExpanded(true);
     txtEdit->setEditorEnabled(false);
     m_doc.currentItemKey = 0;
+    ApplyDocumentLock(true);
     tvwTree->setCurrentItem(FirstNode(tvwTree));
     SetItemCommandsEnabled(false);
     tvwTree->setUpdatesEnabled(true);
@@ -332,6 +333,7 @@ void TfrmTree::AfterOpen(bool addRecent)
 
 void TfrmTree::AfterFailedOpen()
 {
+    ApplyDocumentLock(false);
     tvwTree->setUpdatesEnabled(true);
     txtEdit->setEditorEnabled(true);
     ShowSelectionPath();
@@ -358,7 +360,8 @@ void TfrmTree::ShowSelectionPath()
 
 void TfrmTree::UpdateCaption()
 {
-    setWindowTitle(ProductName() + QStringLiteral(" - ") + m_doc.documentTitle);
+    setWindowTitle(ProductName() + QStringLiteral(" - ") + m_doc.documentTitle
+                   + (m_readOnly ? QStringLiteral(" (read-only)") : QString()));
     RecordDocumentOwner();
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/DocState.h"
+#include "store/DocumentLock.h"
 #include "store/FileStamp.h"
 #include "store/MasterChoice.h"
 
@@ -90,6 +91,7 @@ public:
     // On activation: offers to reload the document's file when another
     // program changed it and the document holds no unsaved changes.
     void CheckDiskFile();
+    bool readOnly() const { return m_readOnly; }
 
     // Tree commands. The two Update routines store the editor's text, then
     // enable the Tree menu's / the explorer pop-up's entries for the selection.
@@ -194,6 +196,12 @@ private:
     // Before Save replaces a file another program changed: overwrite (true),
     // save elsewhere (Save As, false) or cancel (false, SaveCancelled set).
     bool ConfirmOverwrite(const QString &unusable);
+    // Before opening `path`: when another window or copy has it open, asks
+    // whether to open it read-only; false when it is not to be opened.
+    bool ClaimDocument(const QString &path);
+    // After an open (or a new document): takes the document's lock, or
+    // makes the window read-only when that was the answer.
+    void ApplyDocumentLock(bool opened);
 
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs *m_dialogs = nullptr;
@@ -209,6 +217,9 @@ private:
     QStringList m_backupWarned;  // folders already said to refuse backups
     FileStamp m_diskStamp;       // the document's file as opened or last saved
     bool m_askingReload = false;
+    DocumentLock m_docLock;      // the open document, marked as open here
+    bool m_readOnly = false;     // open in another copy: nothing may change
+    bool m_openReadOnly = false; // the open under way was answered read-only
 
 public:
     // Components, named as the user sees them in the object tree.

@@ -10,6 +10,7 @@
 #include "shell/ExplorerTree.h"
 #include "shell/RichEdit.h"
 #include "store/Backups.h"
+#include "store/DocumentLock.h"
 #include "store/FileStamp.h"
 #include "store/Loader.h"
 #include "store/NodeOps.h"
@@ -256,4 +257,37 @@ void TfrmTree::CheckDiskFile()
     else
         m_diskStamp.acknowledge(m_doc.documentPath);
     m_askingReload = false;
+}
+
+bool TfrmTree::ClaimDocument(const QString &path)
+{
+    m_openReadOnly = false;
+    // This window's own document is opened again as its own.
+    const QString canonical = QFileInfo(path).canonicalFilePath();
+    if ((!m_doc.untitled && !m_readOnly && !canonical.isEmpty()
+         && canonical == QFileInfo(m_doc.documentPath).canonicalFilePath())
+        || !DocumentLock::HeldElsewhere(path))
+        return true;
+    const MsgButton answer = m_dialogs->messageBox(
+        DocumentTitleFor(path),
+        QDir::toNativeSeparators(path)
+            + QStringLiteral(" is open in another window of ") + ProductName()
+            + QStringLiteral(". Saving in both would lose the changes of one.\n"
+                             "Do you want to open it read-only?"),
+        MsgIcon::Question, MsgButton::Yes | MsgButton::No);
+    m_openReadOnly = answer == MsgButton::Yes;
+    return m_openReadOnly;
+}
+
+void TfrmTree::ApplyDocumentLock(bool opened)
+{
+    m_readOnly = opened && m_openReadOnly;
+    m_openReadOnly = false;
+    if (!opened || m_readOnly || m_doc.untitled || m_doc.documentPath.isEmpty())
+        m_docLock.release();
+    else
+        m_docLock.take(m_doc.documentPath);
+    txtEdit->setReadOnly(m_readOnly);
+    FileSave1->setEnabled(!m_readOnly);
+    FileSaveAs1->setEnabled(!m_readOnly);
 }

@@ -106,14 +106,14 @@ void TfrmTree::UpdateTreeMenu()
 {
     StorePoint();
     QTreeWidgetItem *node = tvwTree->currentItem();
-    EnableTreeEntries({mnuAddBranch, mnuAddItem, mnuMoveUp, mnuMoveDown, mnuDelete, mnuRename}, node);
+    EnableTreeEntries({mnuAddBranch, mnuAddItem, mnuMoveUp, mnuMoveDown, mnuDelete, mnuRename}, m_readOnly ? nullptr : node);
     SetItemCommandsEnabled(IsItem(node));
 }
 
 void TfrmTree::UpdateTreePopup()
 {
     StorePoint();
-    EnableTreeEntries({AddBranch1, AddItem1, MoveUp1, MoveDown1, Delete1, Rename1}, tvwTree->currentItem());
+    EnableTreeEntries({AddBranch1, AddItem1, MoveUp1, MoveDown1, Delete1, Rename1}, m_readOnly ? nullptr : tvwTree->currentItem());
 }
 
 void TfrmTree::ShowTreePopup(const QPoint &pos)
@@ -127,7 +127,7 @@ void TfrmTree::ShowTreePopup(const QPoint &pos)
 void TfrmTree::mnuAddBranchClick()
 {
     // Adding clears the editor: text that cannot be stored keeps it waiting.
-    if (m_doc.busy || !EndRename() || !StorePoint())
+    if (m_doc.busy || m_readOnly || !EndRename() || !StorePoint())
         return;
     AddBranch(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc);
     AutoCheckIfChanged(tvwTree, m_doc);
@@ -135,7 +135,7 @@ void TfrmTree::mnuAddBranchClick()
 
 void TfrmTree::mnuAddItemClick()
 {
-    if (m_doc.busy || !EndRename() || !StorePoint())
+    if (m_doc.busy || m_readOnly || !EndRename() || !StorePoint())
         return;
     if (AddItem(tvwTree, txtEdit, [this](const QString &path) { sbPath->setText(path); }, m_doc))
         SetItemCommandsEnabled(true);
@@ -144,7 +144,7 @@ void TfrmTree::mnuAddItemClick()
 
 void TfrmTree::mnuMoveUpClick()
 {
-    if (m_doc.busy || !EndRename())
+    if (m_doc.busy || m_readOnly || !EndRename())
         return;
     StorePoint();
     if (MoveUp(tvwTree, tvwTree->currentItem(), m_doc))
@@ -153,7 +153,7 @@ void TfrmTree::mnuMoveUpClick()
 
 void TfrmTree::mnuMoveDownClick()
 {
-    if (m_doc.busy || !EndRename())
+    if (m_doc.busy || m_readOnly || !EndRename())
         return;
     StorePoint();
     if (MoveDown(tvwTree, tvwTree->currentItem(), m_doc))
@@ -163,7 +163,7 @@ void TfrmTree::mnuMoveDownClick()
 void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
 {
     QTreeWidgetItem *source = tvwTree->currentItem(); // the dragged node is the selected one
-    if (m_doc.busy || !source || !target || !EndRename())
+    if (m_doc.busy || m_readOnly || !source || !target || !EndRename())
         return;
     if (!CheckDragDrop(source, target, m_dialogs))
         return;
@@ -176,7 +176,7 @@ void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
 void TfrmTree::Delete2Execute()
 {
     QTreeWidgetItem *node = tvwTree->currentItem();
-    if (m_doc.busy || !node || IsRoot(node) || (!IsItem(node) && !IsBranch(node)) || !EndRename())
+    if (m_doc.busy || m_readOnly || !node || IsRoot(node) || (!IsItem(node) && !IsBranch(node)) || !EndRename())
         return;
     StorePoint();
     const bool item = IsItem(node);
@@ -205,7 +205,7 @@ void TfrmTree::Delete2Execute()
 void TfrmTree::mnuRenameClick()
 {
     QTreeWidgetItem *node = tvwTree->currentItem();
-    if (node && !IsRoot(node))
+    if (node && !IsRoot(node) && !m_readOnly)
         static_cast<ExplorerTree *>(tvwTree)->startRename(node);
 }
 

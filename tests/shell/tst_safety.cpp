@@ -242,6 +242,44 @@ private Q_SLOTS:
         QCOMPARE(paths(w->tree()).contains("$\\Ideas"), !typed && answer == "yes");
     }
 
+    // A document open in another window: offered read-only, where every
+    // change is refused, or not opened at all.
+    void twoWindows_data()
+    {
+        QTest::addColumn<bool>("readOnly");
+        QTest::newRow("read-only") << true;
+        QTest::newRow("not opened") << false;
+    }
+    void twoWindows()
+    {
+        QFETCH(bool, readOnly);
+        Fixture first;
+        const QString doc = first.docPath("doc.qvr");
+        writeFile(doc, sampleDocument());
+        first.start({doc});
+        Fixture second;
+        second.dialogs.answers << (readOnly ? MsgButton::Yes : MsgButton::No) << MsgButton::Yes;
+        TfrmTree *w = second.start({doc});
+        QCOMPARE(second.dialogs.texts().value(0), doc + " is open in another window of Quivora. Saving in both would lose the changes of one.\nDo you want to open it read-only?");
+        QCOMPARE(w->windowTitle(), readOnly ? QStringLiteral("Quivora - doc (read-only)") : QStringLiteral("Quivora - New File"));
+        if (!readOnly)
+            return;
+        const QByteArray master = readFile(second.master());
+        second.select("$\\Recipes\\Soup");
+        QTest::keyClicks(w->editor(), "typed");
+        w->mnuAddItemClick();
+        w->Delete2Execute();
+        w->mnuRenameClick();
+        w->UpdateTreeMenu();
+        QVERIFY(!w->mnuAddBranch->isEnabled() && !w->mnuDelete->isEnabled() && !w->FileSave1->isEnabled());
+        w->FileSave1Execute();
+        QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Onion soup"));
+        QCOMPARE(paths(w->tree()).size(), 5);
+        QCOMPARE(readFile(second.master()), master);
+        QCOMPARE(readFile(doc), sampleDocument());
+        QVERIFY(!w->doc().documentChanged);
+    }
+
     // Save keeps the last versions beside the file; the older layout's file
     // once as it was.
     void backups_data()
