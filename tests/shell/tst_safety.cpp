@@ -267,8 +267,11 @@ private Q_SLOTS:
             return;
         const QByteArray master = readFile(second.master());
         second.select("$\\Recipes\\Soup");
+        w->editor()->setFocus();
         QTest::keyClicks(w->editor(), "typed");
         QCOMPARE(w->editor()->toPlainText(), QStringLiteral("Onion soup"));
+        w->FontsUpdate();
+        QVERIFY(!w->Bold->isEnabled());
         second.select("$\\Recipes");
         w->mnuAddItemClick();
         w->Delete2Execute();
