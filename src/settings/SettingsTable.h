@@ -36,7 +36,7 @@ enum class Setting {
     State,           // "wsNormal", "wsMinimized", "wsMaximized"; empty = maximized
     LastFolder,      // where the file dialogs were last confirmed; kept, like the
                      // placement, when the options go back to their defaults
-    Backups,         // previous versions Save keeps, "0" .. "9"
+    Backups,         // previous versions Save keeps, "0" to "9"; others read as 3
 };
 
 struct SettingInfo {

@@ -110,6 +110,18 @@ MsgButton ScriptedDialogs::messageBox(const QString &caption, const QString &tex
     return answers.dequeue();
 }
 
+RecoveryAnswer ScriptedDialogs::askRecovery(const QString &caption, const QString &text,
+                                            const QStringList &entries)
+{
+    shown.append({QStringLiteral("recovery"), caption, (QStringList{text} + entries).join(QLatin1Char('\n')),
+                  MsgIcon::Question, {}});
+    if (recoveryAnswers.isEmpty()) {
+        ++unanswered;
+        return {};
+    }
+    return recoveryAnswers.dequeue();
+}
+
 void ScriptedDialogs::errorDialog(const QString &text)
 {
     shown.append({QStringLiteral("error"), QString(), text, MsgIcon::Error, MsgButton::Ok});

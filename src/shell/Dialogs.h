@@ -8,12 +8,24 @@
 
 class QWidget;
 
+// The answer to the question about work left by copies that ended without
+// closing: which entry, and what to do with it.
+struct RecoveryAnswer
+{
+    enum Action { Recover, Discard, Later };
+    Action action = Later;
+    int row = -1;
+};
+
 // Every message box, question and file dialog of the program goes through
 // this one interface, so tests can read every text and answer every question.
 class Dialogs : public SettingsDialogs
 {
 public:
     virtual QString saveFileName(const FileDialogRequest &request) = 0;
+    // Lists the left work (one entry a line) with Recover, Discard and Later.
+    virtual RecoveryAnswer askRecovery(const QString &caption, const QString &text,
+                                       const QStringList &entries) = 0;
 };
 
 // The real dialogs, owned by a window.
@@ -29,6 +41,8 @@ public:
     void errorDialog(const QString &text) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    RecoveryAnswer askRecovery(const QString &caption, const QString &text,
+                               const QStringList &entries) override; // RecoveryDialog.cpp
 
 private:
     QWidget *m_owner;
@@ -55,8 +69,12 @@ public:
     void errorDialog(const QString &text) override;
     QString openFileName(const FileDialogRequest &request) override;
     QString saveFileName(const FileDialogRequest &request) override;
+    // Recorded as kind "recovery", the entries as lines after the text.
+    RecoveryAnswer askRecovery(const QString &caption, const QString &text,
+                               const QStringList &entries) override;
 
     QList<Shown> shown;
+    QQueue<RecoveryAnswer> recoveryAnswers; // none left: Later
     QQueue<MsgButton> answers;
     QQueue<QString> fileAnswers; // an empty string cancels
     QList<FileDialogRequest> fileRequests;

@@ -185,7 +185,7 @@ void TfrmTree::FontsUpdate()
 {
     // Only an item's text can be formatted: an empty disabled editor would
     // count the change for whichever item comes next.
-    const bool on = txtEdit->hasFocus() && m_doc.currentItemKey != 0;
+    const bool on = txtEdit->hasFocus() && m_doc.currentItemKey != 0 && !m_readOnly;
     for (QAction *a : {Fonts, Bold, Italic, Underline, TextColour})
         a->setEnabled(on);
     const QTextCharFormat format = txtEdit->currentCharFormat();
@@ -196,7 +196,7 @@ void TfrmTree::FontsUpdate()
 
 void TfrmTree::AlignLeftUpdate()
 {
-    const bool on = txtEdit->hasFocus() && m_doc.currentItemKey != 0;
+    const bool on = txtEdit->hasFocus() && m_doc.currentItemKey != 0 && !m_readOnly;
     Alignments->setEnabled(on);
     const Qt::Alignment a = txtEdit->alignment();
     QAction *marked = (a & Qt::AlignJustify) ? nullptr

@@ -29,7 +29,7 @@ void TfrmTree::ConnectExplorerAndEditor()
 
     // The root keeps its name; every other node may be renamed, also right
     // after it was added (while the add still holds Busy).
-    explorer->canEdit = [](QTreeWidgetItem *node) { return !IsRoot(node); };
+    explorer->canEdit = [this](QTreeWidgetItem *node) { return !IsRoot(node) && !m_readOnly; };
     explorer->commitEdit = [this](QTreeWidgetItem *node, const QString &text) {
         TreeStepScope step(m_doc, NodeKey(node));
         return RenameNode(tvwTree, node, text, m_doc,
@@ -41,6 +41,8 @@ void TfrmTree::ConnectExplorerAndEditor()
 
 bool TfrmTree::StorePoint()
 {
+    if (m_readOnly)
+        return true; // nothing can have been typed
     // A master file gone with its work folder is written again from memory first.
     if (!m_doc.master.existsOnDisk() || m_masterBehind)
         CatchUpMasterFile(nullptr);

@@ -33,6 +33,7 @@ public:
     bool finishRename();
     // Ends an open in-place edit without taking the typed text.
     void cancelRename();
+    bool renaming() const { return !m_renameBox.isNull(); }
 
     // 0: near the top edge, 1: near the bottom edge, 2: elsewhere.
     int scrollZone() const { return m_scrollZone; }

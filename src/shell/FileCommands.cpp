@@ -45,6 +45,7 @@ void TfrmTree::FileNew1Execute()
     QFile::remove(m_doc.workFolder + QStringLiteral("ItemText"));
     tvwTree->setUpdatesEnabled(false);
     NewTreeFile(tvwTree, txtEdit, m_doc);
+    ApplyDocumentLock(false);
     tvwTree->setUpdatesEnabled(true);
     m_doc.busy = true;
     QTreeWidgetItem *selected = tvwTree->currentItem();
@@ -85,6 +86,10 @@ void TfrmTree::FileOpen1Execute()
     }
     m_lastOpenName = path;
     RememberDialogFolder(path);
+    if (!ClaimDocument(path)) {
+        AfterRefusedOpen();
+        return;
+    }
     const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
     m_doc.busy = true;
     if (result == OpenResult::Refused)
@@ -104,6 +109,10 @@ void TfrmTree::mnuMRUClick(int slot)
 void TfrmTree::OpenByName(const QString &path)
 {
     tvwTree->setUpdatesEnabled(false);
+    if (!ClaimDocument(path)) {
+        AfterRefusedOpen();
+        return;
+    }
     const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
     m_doc.busy = true;
     if (result == OpenResult::Refused)
@@ -147,9 +156,11 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
     // The user's file is replaced only by a complete new one, written the
     // way the master file itself is written (atomically, every failure caught).
     MasterFile target = m_doc.master;
-    target.setPath(path);
+    // Backups first; a link is written through to the file it names.
+    target.setPath(PrepareBackups(path));
     QString reason;
-    if (target.save(&reason)) {
+    if (target.save(&reason, true)) {
+        m_diskStamp = FileStamp::of(target.path(), target);
         if (!unusable.isEmpty())
             m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")
                                    + QDir::toNativeSeparators(m_doc.workFolder) + QStringLiteral(" (")
@@ -165,7 +176,7 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
 
 void TfrmTree::FileSave1Execute()
 {
-    if (!EndRename())
+    if (m_readOnly || !EndRename())
         return;
     m_doc.saveCancelled = false;
     // Never without the editor's text: it is stored, or kept in memory when
@@ -175,13 +186,13 @@ void TfrmTree::FileSave1Execute()
         SaveAs(unusable);
         return;
     }
-    if (m_doc.documentChanged && SaveMasterTo(m_doc.documentPath, unusable))
+    if (m_doc.documentChanged && ConfirmOverwrite(unusable) && SaveMasterTo(m_doc.documentPath, unusable))
         m_doc.documentChanged = false;
 }
 
 void TfrmTree::FileSaveAs1Execute()
 {
-    if (!EndRename())
+    if (m_readOnly || !EndRename())
         return;
     // The menu's opening has stored the editor's text; text it could not
     // store is taken now.
@@ -221,6 +232,7 @@ void TfrmTree::SaveAs(const QString &unusable)
         return;
     m_doc.documentPath = path;
     m_doc.documentTitle = DocumentTitleFor(path);
+    m_docLock.take(path);
     UpdateCaption();
     AddRecentFileAndShow(path);
     m_doc.untitled = false;

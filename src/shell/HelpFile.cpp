@@ -39,6 +39,9 @@ const char *const kGuide[] = {
     R"(choose. The matches are listed under the \b Explorer\b0 ; Enter or a double click shows one in the )"
     R"(\b Editor\b0 , and F3 and Shift+F3 go to the next and the previous match through all items.)",
     R"(\par The \b Editor\b0  is enabled only while an item is selected, since a branch holds no text.)",
+    R"(\par Typed text is kept 2 seconds after the last key, so a crash loses at most those seconds; )"
+    R"(at the next start Quivora offers to recover work that was never saved. Save keeps the previous versions )"
+    R"(of the file beside it: NAME.qvr.1 is the newest.)",
     R"(\par \plain\f4\fs20 The splitter between the two panels changes their widths.)",
     R"(\par })",
 };

@@ -196,6 +196,7 @@ void TfrmTree::FormCreate(const StartupConfig &config)
         ApplyStartupOption();
 
     ApplyStoredAppearance();
+    SetUpSafety();
     if (m_pendingStartupFile.isEmpty())
         QGuiApplication::restoreOverrideCursor();
     m_startedOk = true;
@@ -264,8 +265,10 @@ void TfrmTree::showEvent(QShowEvent *event)
 void TfrmTree::changeEvent(QEvent *event)
 {
     QMainWindow::changeEvent(event);
-    if (event->type() == QEvent::ActivationChange && isActiveWindow())
+    if (event->type() == QEvent::ActivationChange && isActiveWindow()) {
         FormActivate();
+        CheckDiskFile();
+    }
 }
 
 void TfrmTree::FormActivate()
@@ -273,6 +276,7 @@ void TfrmTree::FormActivate()
     if (m_doc.activated)
         return;
     m_doc.activated = true;
+    OfferRecovery();
     if (!m_pendingStartupFile.isEmpty()) {
         txtEdit->setEditorEnabled(false);
         tmrDelay->start();
@@ -322,6 +326,7 @@ void TfrmTree::AfterOpen(bool addRecent)
         root->setExpanded(true);
     txtEdit->setEditorEnabled(false);
     m_doc.currentItemKey = 0;
+    ApplyDocumentLock(true);
     tvwTree->setCurrentItem(FirstNode(tvwTree));
     SetItemCommandsEnabled(false);
     tvwTree->setUpdatesEnabled(true);
@@ -329,12 +334,14 @@ void TfrmTree::AfterOpen(bool addRecent)
     UpdateCaption();
     if (addRecent)
         AddRecentFileAndShow(m_doc.documentPath);
+    m_diskStamp = FileStamp::of(m_doc.documentPath, m_doc.master);
     m_doc.busy = false;
     m_doc.itemTextChanged = false;
 }
 
 void TfrmTree::AfterFailedOpen()
 {
+    ApplyDocumentLock(false);
     tvwTree->setUpdatesEnabled(true);
     txtEdit->setEditorEnabled(true);
     ShowSelectionPath();
@@ -361,7 +368,9 @@ void TfrmTree::ShowSelectionPath()
 
 void TfrmTree::UpdateCaption()
 {
-    setWindowTitle(ProductName() + QStringLiteral(" - ") + m_doc.documentTitle);
+    setWindowTitle(ProductName() + QStringLiteral(" - ") + m_doc.documentTitle
+                   + (m_readOnly ? QStringLiteral(" (read-only)") : QString()));
+    RecordDocumentOwner();
 }
 
 void TfrmTree::SetItemCommandsEnabled(bool enabled)

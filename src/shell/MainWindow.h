@@ -1,5 +1,7 @@
 #pragma once
 #include "store/DocState.h"
+#include "store/DocumentLock.h"
+#include "store/FileStamp.h"
 #include "store/MasterChoice.h"
 
 #include <QMainWindow>
@@ -84,6 +86,13 @@ public:
     bool tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous);
     void txtEditChange();
     void txtEditExit();
+    // The idle store (tmrIdleStore): typed text to the journal, unless Busy,
+    // a rename or a dialog is open.
+    void IdleStore();
+    // On activation: offers to reload the document's file when another
+    // program changed it and the document holds no unsaved changes.
+    void CheckDiskFile();
+    bool readOnly() const { return m_readOnly; }
 
     // Tree commands. The two Update routines store the editor's text, then
     // enable the Tree menu's / the explorer pop-up's entries for the selection.
@@ -188,6 +197,27 @@ private:
     void CreatePrintCommands();
     void CreateSearchCommands();
 
+    // The safety net (SafetyCommands.cpp): the idle store, the record of
+    // the document beside the master file, the offer of left work at
+    // start-up, ending on a signal, and backups before Save replaces a file.
+    void SetUpSafety();
+    void RecordDocumentOwner();
+    void OfferRecovery();
+    bool RecoverLeftWork(const QString &master, const QString &document, const QString &title);
+    void EndBySignal();
+    // Keeps backups of the file at `path` before it is replaced; answers the
+    // real file to write (links resolved).
+    QString PrepareBackups(const QString &path);
+    // Before Save replaces a file another program changed: overwrite (true),
+    // save elsewhere (Save As, false) or cancel (false, SaveCancelled set).
+    bool ConfirmOverwrite(const QString &unusable);
+    // Before opening `path`: when another window or copy has it open, asks
+    // whether to open it read-only; false when it is not to be opened.
+    bool ClaimDocument(const QString &path);
+    // After an open (or a new document): takes the document's lock, or
+    // makes the window read-only when that was the answer.
+    void ApplyDocumentLock(bool opened);
+
     std::unique_ptr<Dialogs> m_ownDialogs;
     Dialogs *m_dialogs = nullptr;
     DocState m_doc;
@@ -198,6 +228,13 @@ private:
     bool m_startedOk = false;
     bool m_masterBehind = false; // memory holds text the master file could not take
     bool m_firstShowDone = false;
+    QString m_ownerRecorded;     // master file, document and title last recorded
+    QStringList m_backupWarned;  // folders already said to refuse backups
+    FileStamp m_diskStamp;       // the document's file as opened or last saved
+    bool m_askingReload = false;
+    DocumentLock m_docLock;      // the open document, marked as open here
+    bool m_readOnly = false;     // open in another copy: nothing may change
+    bool m_openReadOnly = false; // the open under way was answered read-only
 
 public:
     // Components, named as the user sees them in the object tree.
@@ -211,6 +248,7 @@ public:
     QProgressBar *ProgressBar = nullptr;
     QTimer *tmrDelay = nullptr;
     QTimer *Timer1 = nullptr;
+    QTimer *tmrIdleStore = nullptr; // stores typed text 2 s after the last key
     THelp *frmHelp = nullptr;
     TAboutBox *frmAbout = nullptr;
     TPreviewPrinter *PreviewPrinter1 = nullptr;

@@ -130,14 +130,14 @@ void TfrmTree::UpdateTreeMenu()
 {
     StorePoint();
     QTreeWidgetItem *node = tvwTree->currentItem();
-    EnableTreeEntries({mnuAddBranch, mnuAddItem, mnuMoveUp, mnuMoveDown, mnuDelete, mnuRename}, node);
+    EnableTreeEntries({mnuAddBranch, mnuAddItem, mnuMoveUp, mnuMoveDown, mnuDelete, mnuRename}, m_readOnly ? nullptr : node);
     SetItemCommandsEnabled(IsItem(node));
 }
 
 void TfrmTree::UpdateTreePopup()
 {
     StorePoint();
-    EnableTreeEntries({AddBranch1, AddItem1, MoveUp1, MoveDown1, Delete1, Rename1}, tvwTree->currentItem());
+    EnableTreeEntries({AddBranch1, AddItem1, MoveUp1, MoveDown1, Delete1, Rename1}, m_readOnly ? nullptr : tvwTree->currentItem());
 }
 
 void TfrmTree::UpdateUndoEntries()
@@ -182,7 +182,7 @@ void TfrmTree::ShowTreePopup(const QPoint &pos)
 void TfrmTree::mnuAddBranchClick()
 {
     // Adding clears the editor: text that cannot be stored keeps it waiting.
-    if (m_doc.busy || !EndRename() || !StorePoint())
+    if (m_doc.busy || m_readOnly || !EndRename() || !StorePoint())
         return;
     {
         TreeStepScope step(m_doc, 0);
@@ -194,7 +194,7 @@ void TfrmTree::mnuAddBranchClick()
 
 void TfrmTree::mnuAddItemClick()
 {
-    if (m_doc.busy || !EndRename() || !StorePoint())
+    if (m_doc.busy || m_readOnly || !EndRename() || !StorePoint())
         return;
     {
         TreeStepScope step(m_doc, 0);
@@ -208,7 +208,7 @@ void TfrmTree::mnuAddItemClick()
 
 void TfrmTree::mnuMoveUpClick()
 {
-    if (m_doc.busy || !EndRename())
+    if (m_doc.busy || m_readOnly || !EndRename())
         return;
     StorePoint();
     TreeStepScope step(m_doc, NodeKey(tvwTree->currentItem()));
@@ -218,7 +218,7 @@ void TfrmTree::mnuMoveUpClick()
 
 void TfrmTree::mnuMoveDownClick()
 {
-    if (m_doc.busy || !EndRename())
+    if (m_doc.busy || m_readOnly || !EndRename())
         return;
     StorePoint();
     TreeStepScope step(m_doc, NodeKey(tvwTree->currentItem()));
@@ -229,7 +229,7 @@ void TfrmTree::mnuMoveDownClick()
 void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
 {
     QTreeWidgetItem *source = tvwTree->currentItem(); // the dragged node is the selected one
-    if (m_doc.busy || !source || !target || !EndRename())
+    if (m_doc.busy || m_readOnly || !source || !target || !EndRename())
         return;
     if (!CheckDragDrop(source, target, m_dialogs))
         return;
@@ -243,7 +243,7 @@ void TfrmTree::tvwTreeDragDrop(QTreeWidgetItem *target)
 void TfrmTree::Delete2Execute()
 {
     QTreeWidgetItem *node = tvwTree->currentItem();
-    if (m_doc.busy || !node || IsRoot(node) || (!IsItem(node) && !IsBranch(node)) || !EndRename())
+    if (m_doc.busy || m_readOnly || !node || IsRoot(node) || (!IsItem(node) && !IsBranch(node)) || !EndRename())
         return;
     StorePoint();
     const bool item = IsItem(node);
@@ -275,7 +275,7 @@ void TfrmTree::Delete2Execute()
 void TfrmTree::mnuRenameClick()
 {
     QTreeWidgetItem *node = tvwTree->currentItem();
-    if (node && !IsRoot(node))
+    if (node && !IsRoot(node) && !m_readOnly)
         static_cast<ExplorerTree *>(tvwTree)->startRename(node);
 }
 

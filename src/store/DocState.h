@@ -21,6 +21,7 @@ struct DocState
     bool itemTextChanged = false; // the editor's text differs from the stored one
     bool untitled = false;        // the document has no file of its own
     bool saveCancelled = false;   // the last Save As dialog was cancelled
+    bool journalPending = false;  // stored text waits in the journal for the next write
     int currentItemKey = 0;       // the item shown in the editor; 0 for none
     QString documentPath;
     QString documentTitle;

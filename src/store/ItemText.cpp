@@ -6,6 +6,7 @@
 #include "store/DocState.h"
 #include "store/CheckMemo.h"
 #include "store/ItemEditor.h"
+#include "store/Journal.h"
 #include "store/MasterEdit.h"
 #include "store/TreeFormat.h"
 
@@ -80,8 +81,13 @@ bool hasTextToStore(ItemEditor *editor, const DocState &doc)
 
 bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc, QString *failure)
 {
-    if (!hasTextToStore(editor, doc))
+    // Text that went to the journal while the user paused joins the file now.
+    if (!hasTextToStore(editor, doc) && !(doc.journalPending && doc.master.existsOnDisk()))
         return true;
+    if (!hasTextToStore(editor, doc)) {
+        MasterEdit edit(doc);
+        return failure ? edit.commitQuietly(failure) : edit.commit(TextNotStoredMessage);
+    }
     if (!doc.master.existsOnDisk()) {
         if (failure)
             *failure =
@@ -100,6 +106,23 @@ bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc, QString 
     markStored(editor, doc);
     if (tree)
         AutoCheckIfChanged(tree, doc);
+    return true;
+}
+
+bool StoreItemTextInJournal(ItemEditor *editor, DocState &doc)
+{
+    if (!hasTextToStore(editor, doc))
+        return true;
+    if (!doc.master.existsOnDisk())
+        return false;
+    const QByteArray text = guardBlockLines(editor->exportRtf());
+    // Nothing is marked stored unless the journal has it on the disk.
+    if (!AppendJournal(doc.masterPath(), doc.currentItemKey, text))
+        return false;
+    doc.master.removeBlock(doc.currentItemKey);
+    doc.master.appendBlock(doc.currentItemKey, text);
+    markStored(editor, doc);
+    doc.journalPending = true;
     return true;
 }
 

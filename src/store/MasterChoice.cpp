@@ -63,9 +63,12 @@ MasterChoice ChooseMasterFile(const QString &workFolder)
     for (Kind pass : {Free, Unlocked, Dead}) {
         for (int n = 0; n < MasterFileNumbers; ++n) {
             const QString path = dir.filePath(MasterFileName(n));
-            const Kind kind = !QFile::exists(path)             ? Free
-                              : !QFile::exists(lockPath(path)) ? Unlocked
-                                                               : Dead;
+            // A record of its document without a lock: work a copy kept
+            // when it was told to end, for the next start to offer.
+            const Kind kind = !QFile::exists(path) ? Free
+                              : !QFile::exists(lockPath(path)) && !QFile::exists(path + QStringLiteral(".owner"))
+                                  ? Unlocked
+                                  : Dead;
             if (kind != pass)
                 continue;
             if (auto lock = takeLock(path))
@@ -80,11 +83,13 @@ void DeleteMasterFiles(const QString &workFolder)
     const QDir dir(workFolder);
     for (int n = 0; n < MasterFileNumbers; ++n) {
         const QString path = dir.filePath(MasterFileName(n));
-        if (!QFile::exists(path) || QFile::exists(lockPath(path)))
+        if (!QFile::exists(path) || QFile::exists(lockPath(path))
+            || QFile::exists(path + QStringLiteral(".owner")))
             continue;
         // Held while deleting, so that a copy choosing this name just now keeps it.
         if (auto lock = takeLock(path)) {
             QFile::remove(path);
+            QFile::remove(path + QStringLiteral(".journal"));
             lock->unlock();
         }
     }
@@ -117,5 +122,12 @@ void ReleaseMasterFile(MasterChoice &choice)
         return;
     }
     QFile::remove(choice.path);
+    QFile::remove(choice.path + QStringLiteral(".journal"));
+    QFile::remove(choice.path + QStringLiteral(".owner"));
     choice.lock.reset();
+}
+
+void KeepMasterFile(MasterChoice &choice)
+{
+    keepUnreleased(choice);
 }

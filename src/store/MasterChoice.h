@@ -22,8 +22,8 @@ constexpr int MasterFileNumbers = 101;
 // name whose lock a live copy holds is skipped; free names come first, then
 // files left without a lock, and last the files of copies that died.
 MasterChoice ChooseMasterFile(const QString &workFolder);
-// Deletes the master files that have no lock at all: left by copies that
-// ended cleanly, so they hold no work. A file whose lock is held (its copy
+// Deletes the master files that have no lock at all and no record of their
+// document: left by copies that ended cleanly, so they hold no work. A file whose lock is held (its copy
 // runs) or stale (its copy died with the work in it) is never touched.
 void DeleteMasterFiles(const QString &workFolder);
 // Makes sure this copy still holds its master file's lock, taking it again
@@ -35,3 +35,7 @@ bool HoldMasterLock(MasterChoice &choice, const QString &workFolder);
 // ends cleanly. Both are left alone when another copy has taken the name
 // meanwhile (this copy's work folder was deleted and made again).
 void ReleaseMasterFile(MasterChoice &choice);
+// Keeps this copy's master file, journal and record for the next start,
+// for a copy told to end with unsaved changes: its lock is never given up,
+// so it is stale once the copy has ended.
+void KeepMasterFile(MasterChoice &choice);

@@ -1,5 +1,6 @@
 #pragma once
 #include "store/DocState.h"
+#include "store/Journal.h"
 #include "store/Messages.h"
 #include "store/NodeOps.h"
 
@@ -31,8 +32,13 @@ public:
     // The same, telling no one: a failure only answers the reason.
     bool commitQuietly(QString *error)
     {
-        if (m_doc.master.save(error))
+        if (m_doc.master.save(error)) {
+            // The whole file now holds what the journal held.
+            if (m_doc.journalPending)
+                EmptyJournal(m_doc.masterPath());
+            m_doc.journalPending = false;
             return true;
+        }
         m_doc.master = m_before;
         return false;
     }

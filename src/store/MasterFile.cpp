@@ -397,6 +397,14 @@ QByteArray MasterFile::toBytes() const
     return out;
 }
 
+void MasterFile::visitChunks(const std::function<void(QByteArrayView)> &visit) const
+{
+    forEachChunk([&visit](QByteArrayView chunk) {
+        visit(chunk);
+        return true;
+    });
+}
+
 QList<QByteArray> MasterFile::allLines() const
 {
     return SplitLines(toBytes());
@@ -498,9 +506,10 @@ void keepOwnership(int fd, const QString &path)
 
 } // namespace
 
-bool MasterFile::save(QString *error) const
+bool MasterFile::save(QString *error, bool inPlaceWhenFolderLocked) const
 {
     QSaveFile f(m_path);
+    f.setDirectWriteFallback(inPlaceWhenFolderLocked);
     if (!f.open(QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();

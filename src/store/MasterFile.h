@@ -4,6 +4,7 @@
 #include <QList>
 #include <QSet>
 #include <QString>
+#include <functional>
 
 class QIODevice;
 
@@ -32,14 +33,17 @@ public:
     void clear();
 
     // Writes the content to the master file atomically: on failure the old
-    // file stays whole and `error` says why.
-    bool save(QString *error = nullptr) const;
+    // file stays whole and `error` says why. `inPlaceWhenFolderLocked`: in a
+    // folder that takes no new file, the file is rewritten in place instead.
+    bool save(QString *error = nullptr, bool inPlaceWhenFolderLocked = false) const;
     // Writes without waiting for the disk: for the copy made when a document
     // is opened, whose durable original is the user's own file.
     bool saveQuick(QString *error = nullptr) const;
     bool writeTo(QIODevice *device) const;
 
     QByteArray toBytes() const;
+    // The content piece by piece, in order, without joining it.
+    void visitChunks(const std::function<void(QByteArrayView)> &visit) const;
     QList<QByteArray> allLines() const;
 
     // Lines 0 to 6.

@@ -43,6 +43,10 @@ bool SaveItemText(QTreeWidget *tree, ItemEditor *editor, DocState &doc, QString 
 // does but without writing the master file: for a save that goes straight
 // to the user's file when the master file cannot be written.
 void KeepItemTextInMemory(ItemEditor *editor, DocState &doc);
+// The idle store: the editor's text joins the document in memory and the
+// master file's journal (no rewrite of the master file). False, with
+// nothing marked stored, when the journal cannot be written.
+bool StoreItemTextInJournal(ItemEditor *editor, DocState &doc);
 
 // Shows the text block of the selected item in the editor (empty when the
 // item has none). Does nothing unless an item is selected and the master

@@ -1,0 +1,80 @@
+#include "store/Backups.h"
+
+#include "store/Conversion.h"
+
+#include <QFile>
+
+#include <cerrno>
+#include <cstdio>
+#include <cstring>
+#include <unistd.h>
+
+namespace {
+
+QByteArray native(const QString &path)
+{
+    return QFile::encodeName(path);
+}
+
+QString lastError()
+{
+    return QString::fromLocal8Bit(std::strerror(errno));
+}
+
+// A second name for the file's current bytes: Save writes a new file and
+// renames it over the old one, so the link keeps the old version.
+bool keepAs(const QString &file, const QString &backup, QString *problem)
+{
+    if (::link(native(file).constData(), native(backup).constData()) == 0)
+        return true;
+    // File systems without links take a copy.
+    if ((errno == EPERM || errno == EXDEV || errno == EMLINK || errno == ENOTSUP) && QFile::copy(file, backup))
+        return true;
+    *problem = lastError();
+    return false;
+}
+
+bool isOldLayout(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return false;
+    QList<QByteArray> lines;
+    for (int i = 0; i < 2 && !f.atEnd(); ++i)
+        lines << f.readLine().trimmed();
+    return IsOldFormat(lines);
+}
+
+} // namespace
+
+int BackupCount(const QString &setting)
+{
+    bool ok = false;
+    const int n = setting.trimmed().toInt(&ok);
+    return ok && n >= 0 && n <= 9 ? n : 3;
+}
+
+BackupResult KeepBackups(const QString &realPath, int count)
+{
+    BackupResult result;
+    // The file as the older program wrote it, kept once, backups or not.
+    const QString oldLayout = realPath + QStringLiteral(".old-layout");
+    if (!QFile::exists(oldLayout) && isOldLayout(realPath))
+        keepAs(realPath, oldLayout, &result.problem);
+    if (count <= 0)
+        return result;
+    const auto numbered = [&realPath](int n) -> QString { return realPath + QLatin1Char('.') + QString::number(n); };
+    for (int n = count - 1; n >= 1; --n) {
+        if (QFile::exists(numbered(n))
+            && std::rename(native(numbered(n)).constData(), native(numbered(n + 1)).constData()) != 0) {
+            result.problem = lastError();
+            return result;
+        }
+    }
+    if (QFile::exists(numbered(1)) && !QFile::remove(numbered(1))) {
+        result.problem = lastError();
+        return result;
+    }
+    keepAs(realPath, numbered(1), &result.problem);
+    return result;
+}
