@@ -425,7 +425,8 @@ void Reader::addByte(char byte)
         m_fontBytes.append(byte);
         return;
     }
-    if (m_st.dest != Dest::Normal)
+    // A NUL byte (\'00) is no character, as a NUL \uN is not (addChar).
+    if (m_st.dest != Dest::Normal || byte == 0)
         return;
     if (m_pendingPar)
         openBlock();

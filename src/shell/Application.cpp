@@ -11,4 +11,6 @@ void SetUpApplication()
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationVersion(VersionString());
     QApplication::setWindowIcon(MakeAppIcon());
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quivora"));
 }
