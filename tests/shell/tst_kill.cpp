@@ -28,32 +28,24 @@ const QList<int> Keys{3000001, 3000002, 3000003};
 // time, reporting each step once it is done.
 int storeAndSave(char **argv)
 {
-    const QString dir = QString::fromLocal8Bit(argv[2]);
-    isolateSettings(dir + QStringLiteral("/settings"));
-    QDir().mkpath(dir + QStringLiteral("/program"));
-    ScriptedDialogs dialogs;
-    TfrmTree w(StartupConfig{dir + QStringLiteral("/program/"), {}, {QString::fromLocal8Bit(argv[3])}, &dialogs});
-    w.show();
-    if (!QTest::qWaitFor([&] { return w.doc().activated && w.pendingStartupFile().isEmpty() && !w.doc().busy; }))
-        return 2;
-    printf("master %s\n", qPrintable(w.doc().masterPath()));
-    fflush(stdout);
-    for (int v = atoi(argv[4]);; ++v) {
-        const int k = v % 3;
-        w.tree()->setCurrentItem(node(w.tree(), Items[k]));
-        w.editor()->setPlainText(QStringLiteral("%1:%2").arg(k).arg(v));
-        w.tree()->setCurrentItem(node(w.tree(), Items[(k + 1) % 3]));
-        if (w.doc().itemTextChanged || !dialogs.shown.isEmpty())
+    Fixture f; // left behind when killed: the test removes it
+    TfrmTree *w = f.start({QString::fromLocal8Bit(argv[2])});
+    printf("master %s\n", qPrintable(f.master()));
+    for (int v = atoi(argv[3]);; ++v) {
+        f.select(Items[v % 3]);
+        w->editor()->setPlainText(QStringLiteral("%1:%2").arg(v % 3).arg(v));
+        f.select(Items[(v + 1) % 3]);
+        if (w->doc().itemTextChanged || !f.dialogs.shown.isEmpty())
             return 3;
-        printf("stored %d %d\n", k, v);
+        printf("stored %d %d\n", v % 3, v);
         fflush(stdout); // before the save, so that no saved text goes unreported
         if (v % 3 == 2) {
-            w.FileSave1Execute();
-            if (w.doc().documentChanged)
+            w->FileSave1Execute();
+            if (w->doc().documentChanged)
                 return 4;
             printf("saved\n");
+            fflush(stdout);
         }
-        fflush(stdout);
     }
 }
 
@@ -90,8 +82,7 @@ private Q_SLOTS:
         const QString file = dir.filePath(QStringLiteral("notes.qvr"));
         writeFile(file, sampleDocument());
         const int rounds = qEnvironmentVariableIntValue("QUIVORA_KILL_ROUNDS") ?: 6;
-        const bool seeded = qEnvironmentVariableIsSet("QUIVORA_KILL_SEED");
-        QRandomGenerator random(seeded ? qEnvironmentVariableIntValue("QUIVORA_KILL_SEED") : 16);
+        QRandomGenerator random(quint32(qEnvironmentVariableIntValue("QUIVORA_KILL_SEED")));
         int version = 0;
         for (int round = 0; round < rounds; ++round) {
             QStringList saved = loadAndCheck(file); // what the file held at the last save
@@ -99,7 +90,7 @@ private Q_SLOTS:
             QStringList stored = saved;
             QProcess child;
             child.start(QCoreApplication::applicationFilePath(),
-                        {"--store-and-save", dir.path(), file, QString::number(version)});
+                        {"--store-and-save", file, QString::number(version)});
             QVERIFY(child.waitForReadyRead(60000));
             const QString master = QString::fromUtf8(child.readLine()).trimmed().mid(7);
             QVERIFY2(!master.isEmpty(), qPrintable(child.readAllStandardError()));
@@ -130,7 +121,7 @@ private Q_SLOTS:
             for (int k = 0; k < 3; ++k)
                 QVERIFY2(inMaster[k] == stored[k] || (k == (last + 1) % 3 && inMaster[k] == next),
                          qPrintable(inMaster[k] + QStringLiteral(" against ") + stored[k]));
-            QDir(dir.filePath(QStringLiteral("program/Data"))).removeRecursively();
+            QDir(QFileInfo(master).dir().filePath(QStringLiteral("../.."))).removeRecursively();
             version = last + 2;
         }
     }
@@ -139,7 +130,7 @@ private Q_SLOTS:
 int main(int argc, char **argv)
 {
     QApplication app(argc, argv);
-    if (argc == 5 && std::strcmp(argv[1], "--store-and-save") == 0)
+    if (argc == 4 && std::strcmp(argv[1], "--store-and-save") == 0)
         return storeAndSave(argv);
     TestKill test;
     QTEST_SET_MAIN_SOURCE_PATH
