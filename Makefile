@@ -54,7 +54,7 @@ package: build
 
 # The whole suite under AddressSanitizer and UndefinedBehaviorSanitizer.
 ASAN_BUILD ?= build-asan
-SAN_ENV := ASAN_OPTIONS=detect_leaks=1:abort_on_error=0:strict_string_checks=1 \
+SAN_ENV := ASAN_OPTIONS=detect_leaks=1:strict_string_checks=1:suppressions=$(CURDIR)/fuzz/asan.supp \
            UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
            LSAN_OPTIONS=suppressions=$(CURDIR)/fuzz/lsan.supp:print_suppressions=0
 test-asan: deps
