@@ -1,4 +1,5 @@
 #include "settings/Product.h"
+#include "settings/ProgramOptions.h"
 #include "shell/Application.h"
 #include "shell/MainWindow.h"
 
@@ -8,6 +9,9 @@ int main(int argc, char *argv[])
 {
     ProductName() = QStringLiteral("Quivora");
     VersionString() = QStringLiteral("2.1");
+    // Before the application object: no display needed, no password asked.
+    if (const int code = AnswerProgramOption(argc, argv, "quivora", QuivoraUsage); code >= 0)
+        return code;
 
     QApplication app(argc, argv);
     SetUpApplication();

@@ -76,30 +76,6 @@ int usage(const QCommandLineParser &parser, const QString &why)
     return ExitCannotOpen;
 }
 
-// The node whose key is `target` (seven digits) or whose path is `target`; names
-// may hold "\", so several nodes can share a path: the first in tree order wins.
-QTreeWidgetItem *findNode(QTreeWidget *tree, const QString &target)
-{
-    QTreeWidgetItem *found = nullptr;
-    int key = 0;
-    if (target.size() == 7 && ParseKeyField(QByteArrayView(target.toLatin1()), &key)) {
-        ForEachNode(tree, [&](QTreeWidgetItem *node) {
-            if (NodeKey(node) != key)
-                return true;
-            found = node;
-            return false;
-        });
-        return found;
-    }
-    ForEachNodePath(tree, [&](QTreeWidgetItem *node, const QString &path) {
-        if (path != target)
-            return true;
-        found = node;
-        return false;
-    });
-    return found;
-}
-
 int cat(const QString &file, const QString &target, TextFormat format)
 {
     QvrDocument d;
@@ -107,7 +83,7 @@ int cat(const QString &file, const QString &target, TextFormat format)
     if (!d.open(file, &error))
         return cannotOpen(file, error);
     warnLoadMessages(file, d);
-    QTreeWidgetItem *node = findNode(&d.tree, target);
+    QTreeWidgetItem *node = FindNode(&d.tree, target);
     if (!node) {
         err() << "qvr: " << file << ": no node " << target << Qt::endl;
         return ExitNoItem;

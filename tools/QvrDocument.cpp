@@ -2,6 +2,7 @@
 
 #include "store/Loader.h"
 #include "store/NodeTree.h"
+#include "store/TreeFormat.h"
 
 #include <QFileInfo>
 #include <cstdio>
@@ -57,4 +58,26 @@ void ForEachNodePath(QTreeWidget *tree,
         open.append({node, path.size()});
         return fn(node, path);
     });
+}
+
+QTreeWidgetItem *FindNode(QTreeWidget *tree, const QString &target)
+{
+    QTreeWidgetItem *found = nullptr;
+    int key = 0;
+    if (target.size() == 7 && ParseKeyField(QByteArrayView(target.toLatin1()), &key)) {
+        ForEachNode(tree, [&](QTreeWidgetItem *node) {
+            if (NodeKey(node) != key)
+                return true;
+            found = node;
+            return false;
+        });
+        return found;
+    }
+    ForEachNodePath(tree, [&](QTreeWidgetItem *node, const QString &path) {
+        if (path != target)
+            return true;
+        found = node;
+        return false;
+    });
+    return found;
 }

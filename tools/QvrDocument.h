@@ -48,3 +48,8 @@ public:
 // `fn` answers false.
 void ForEachNodePath(QTreeWidget *tree,
                      const std::function<bool(QTreeWidgetItem *, const QString &)> &fn);
+
+// The node whose key is `target` (seven digits) or whose path is `target`; names
+// may hold "\", so several nodes can share a path: the first in tree order wins.
+// Null when there is none.
+QTreeWidgetItem *FindNode(QTreeWidget *tree, const QString &target);

@@ -1,9 +1,12 @@
 // qvr: the tree files of Quivora for scripts and batch work.
 #include "QvrCommands.h"
 
+#include "settings/ProgramOptions.h"
+
 #include <QApplication>
 #include <QCommandLineParser>
 #include <cstdio>
+#include <cstring>
 
 namespace {
 // Qt's own start-up chatter (a missing runtime folder and the like) is not
@@ -17,6 +20,9 @@ void quietHandler(QtMsgType type, const QMessageLogContext &, const QString &mes
 
 int main(int argc, char *argv[])
 {
+    // The version needs no application object; --help stays the parser's.
+    if (argc == 2 && (!strcmp(argv[1], "--version") || !strcmp(argv[1], "-v")))
+        return AnswerProgramOption(argc, argv, "qvr", "");
     qInstallMessageHandler(quietHandler);
     // No display is needed: the explorer tree is never shown.
     qputenv("QT_QPA_PLATFORM", "offscreen");

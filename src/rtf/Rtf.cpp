@@ -32,6 +32,8 @@ void read(const QByteArray &data, QTextDocument *doc)
         QString text = decodeCp1252(data);
         text.replace(QLatin1StringView("\r\n"), QLatin1StringView("\n"));
         text.replace(QLatin1Char('\r'), QLatin1Char('\n'));
+        // As in RTF, a NUL is no character of the text (nor could RTF keep it).
+        text.remove(QChar(0));
         // A file's last line ends with a line break; it does not start another paragraph.
         if (text.endsWith(QLatin1Char('\n')))
             text.chop(1);

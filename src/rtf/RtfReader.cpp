@@ -544,6 +544,9 @@ void Reader::addByte(char byte)
         m_fontBytes.append(byte);
         return;
     }
+    // A NUL byte (\'00) is no character, as a NUL \uN is not (addChar).
+    if (byte == 0)
+        return;
     if (m_st.dest == Dest::FieldInst || m_st.dest == Dest::PnText) {
         const QChar c = cp1252ToUnicode(static_cast<unsigned char>(byte));
         if (m_st.dest == Dest::FieldInst)

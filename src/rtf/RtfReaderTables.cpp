@@ -96,7 +96,9 @@ void Reader::decodeFontBytes()
 void Reader::commitFont()
 {
     decodeFontBytes();
-    const QString name = m_font.name.trimmed();
+    // A ";" (only a hex escape can bring one) cannot be written back in a font
+    // table, so it is no part of the name; nor are blanks at either end.
+    const QString name = QString(m_font.name).remove(QLatin1Char(';')).trimmed();
     if (!name.isEmpty() && m_fontNum >= 0) {
         FontEntry entry = m_font;
         entry.name = name;

@@ -14,6 +14,8 @@ void SetUpApplication()
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationVersion(VersionString());
     QApplication::setWindowIcon(MakeAppIcon());
+    // Lets the desktop match the windows to the installed entry and its icon.
+    QGuiApplication::setDesktopFileName(QStringLiteral("quivora"));
 }
 
 int RunProgram(const StartupConfig &config)

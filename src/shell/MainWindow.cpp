@@ -17,6 +17,7 @@
 #include "store/TreeFormat.h"
 
 #include <QApplication>
+#include <QClipboard>
 #include <QCloseEvent>
 #include <QDateTime>
 #include <QDir>
@@ -69,6 +70,10 @@ TfrmTree::~TfrmTree()
     m_doc.busy = true;
     static_cast<ExplorerTree *>(tvwTree)->commitEdit = nullptr;
     ClearTree(tvwTree);
+    // The focus moves while the base class deletes the widgets; the command
+    // updates must not run on a window that is no longer a TfrmTree.
+    disconnect(qApp, nullptr, this, nullptr);
+    disconnect(QApplication::clipboard(), nullptr, this, nullptr);
 }
 
 void TfrmTree::CreateLayout()

@@ -115,6 +115,29 @@ QIcon MakeToolIcon(ToolIcon kind)
     return QIcon(pm);
 }
 
+void PaintAppIcon(QPainter &p, int size)
+{
+    p.save();
+    p.setRenderHint(QPainter::Antialiasing);
+    p.scale(size / 64.0, size / 64.0);
+    // Cover, page, and the branches of a tree on the page.
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(28, 58, 120));
+    p.drawRoundedRect(QRectF(6, 4, 52, 56), 6, 6);
+    p.setBrush(QColor(250, 248, 240));
+    p.drawRect(QRectF(14, 10, 38, 44));
+    p.setPen(QPen(QColor(28, 58, 120), 3.5, Qt::SolidLine, Qt::RoundCap));
+    p.drawLine(QPointF(21, 18), QPointF(21, 45));
+    p.drawLine(QPointF(21, 25), QPointF(30, 25));
+    p.drawLine(QPointF(21, 35), QPointF(30, 35));
+    p.drawLine(QPointF(21, 45), QPointF(30, 45));
+    p.setPen(Qt::NoPen);
+    p.setBrush(QColor(200, 120, 30));
+    for (int y : {25, 35, 45})
+        p.drawRect(QRectF(32, y - 3.5, 14, 7));
+    p.restore();
+}
+
 QIcon MakeAppIcon()
 {
     QIcon icon;
@@ -122,23 +145,7 @@ QIcon MakeAppIcon()
         QPixmap pm(size, size);
         pm.fill(Qt::transparent);
         QPainter p(&pm);
-        p.setRenderHint(QPainter::Antialiasing);
-        p.scale(size / 64.0, size / 64.0);
-        // Cover, page, and the branches of a tree on the page.
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(28, 58, 120));
-        p.drawRoundedRect(QRectF(6, 4, 52, 56), 6, 6);
-        p.setBrush(QColor(250, 248, 240));
-        p.drawRect(QRectF(14, 10, 38, 44));
-        p.setPen(QPen(QColor(28, 58, 120), 3.5, Qt::SolidLine, Qt::RoundCap));
-        p.drawLine(QPointF(21, 18), QPointF(21, 45));
-        p.drawLine(QPointF(21, 25), QPointF(30, 25));
-        p.drawLine(QPointF(21, 35), QPointF(30, 35));
-        p.drawLine(QPointF(21, 45), QPointF(30, 45));
-        p.setPen(Qt::NoPen);
-        p.setBrush(QColor(200, 120, 30));
-        for (int y : {25, 35, 45})
-            p.drawRect(QRectF(32, y - 3.5, 14, 7));
+        PaintAppIcon(p, size);
         icon.addPixmap(pm);
     }
     return icon;

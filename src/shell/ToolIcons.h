@@ -1,6 +1,8 @@
 #pragma once
 #include <QIcon>
 
+class QPainter;
+
 // Small tool-bar pictures drawn in code, so the program needs no icon theme.
 enum class ToolIcon {
     Cut, Copy, Paste, Font, Bold, Italic, Underline, TextColour,
@@ -9,3 +11,6 @@ enum class ToolIcon {
 QIcon MakeToolIcon(ToolIcon kind);
 // The program's own picture: a notebook whose page holds a small tree.
 QIcon MakeAppIcon();
+// Paints that picture into a square of `size` pixels at the painter's
+// origin (the desktop icons are made from it too).
+void PaintAppIcon(QPainter &p, int size);
