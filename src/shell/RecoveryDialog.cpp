@@ -20,6 +20,8 @@ TRecoveryDialog::TRecoveryDialog(const QString &caption, const QString &text, co
     lstWork->setObjectName(QStringLiteral("lstWork"));
     lstWork->addItems(entries);
     lstWork->setCurrentRow(0);
+    // Each entry whole, time of the last change included, without scrolling.
+    lstWork->setMinimumWidth(qMin(lstWork->sizeHintForColumn(0) + 2 * lstWork->frameWidth() + 8, 900));
     layout->addWidget(lstWork);
     auto *buttons = new QDialogButtonBox(this);
     const struct { const char *name, *text; RecoveryAnswer::Action action; } kinds[] = {
