@@ -81,11 +81,18 @@ bool TfrmTree::tvwTreeChange(QTreeWidgetItem *current, QTreeWidgetItem *previous
         m_doc.busy = false;
         return false;
     }
-    txtEdit->clearContent();
+    // The item being left keeps its editor with its undo steps while its
+    // stored text stays as it is.
+    if (m_doc.currentItemKey != 0)
+        txtEdit->keepDocument(m_doc.generation, m_doc.currentItemKey, m_doc.master.blockText(m_doc.currentItemKey));
+    else
+        txtEdit->clearContent();
     if (IsItem(current)) {
         txtEdit->setEditorEnabled(true);
         m_doc.currentItemKey = NodeKey(current);
-        LoadItemText(tvwTree, txtEdit, m_doc);
+        if (!txtEdit->restoreDocument(m_doc.generation, m_doc.currentItemKey,
+                                      m_doc.master.blockText(m_doc.currentItemKey)))
+            LoadItemText(tvwTree, txtEdit, m_doc);
         SetItemCommandsEnabled(true);
     } else {
         txtEdit->setEditorEnabled(false);

@@ -191,7 +191,69 @@ RichEdit::RichEdit(QWidget *parent) : QTextEdit(parent)
     setMouseTracking(true); // the hand over a link while Ctrl is held
     setTabChangesFocus(false); // Tab types a tab, as in the classic control
     setAcceptRichText(true);
-    document()->documentLayout()->registerHandler(QTextFormat::ImageObject, new PictureHandler(this));
+    m_pictureHandler = new PictureHandler(this);
+    document()->documentLayout()->registerHandler(QTextFormat::ImageObject, m_pictureHandler);
+}
+
+void RichEdit::adoptDocument(QTextDocument *document)
+{
+    // The editor deletes a document it owns when given another; kept ones
+    // are owned by the editor itself, not by its text control.
+    QTextDocument *old = this->document();
+    old->setParent(this);
+    setDocument(document);
+    document->documentLayout()->registerHandler(QTextFormat::ImageObject, m_pictureHandler);
+}
+
+void RichEdit::dropKeptDocuments(int generation)
+{
+    if (generation == m_keptGeneration)
+        return;
+    for (const KeptDocument &k : std::as_const(m_kept))
+        delete k.document;
+    m_kept.clear();
+    m_keptGeneration = generation;
+}
+
+void RichEdit::keepDocument(int generation, int key, const QByteArray &storedRtf)
+{
+    dropKeptDocuments(generation);
+    for (qsizetype i = 0; i < m_kept.size(); ++i)
+        if (m_kept[i].key == key)
+            delete m_kept.takeAt(i).document;
+    QTextDocument *left = document();
+    auto *fresh = new QTextDocument(this);
+    fresh->setDefaultFont(left->defaultFont());
+    const bool same = exportRtf() == storedRtf;
+    adoptDocument(fresh);
+    clearContent();
+    if (!same || !left->isUndoAvailable()) {
+        delete left; // nothing to undo there, or not the text stored
+        return;
+    }
+    m_kept.append({key, storedRtf, left});
+    if (m_kept.size() > 20)
+        delete m_kept.takeFirst().document;
+}
+
+bool RichEdit::restoreDocument(int generation, int key, const QByteArray &storedRtf)
+{
+    dropKeptDocuments(generation);
+    for (qsizetype i = 0; i < m_kept.size(); ++i) {
+        if (m_kept[i].key != key)
+            continue;
+        const KeptDocument kept = m_kept.takeAt(i);
+        if (kept.rtf != storedRtf) {
+            delete kept.document; // the block changed some other way
+            return false;
+        }
+        QTextDocument *empty = document();
+        adoptDocument(kept.document);
+        delete empty;
+        document()->setModified(false);
+        return true;
+    }
+    return false;
 }
 
 QByteArray RichEdit::exportRtf() const

@@ -111,7 +111,25 @@ protected:
     //   void printContent(const QString &jobTitle, QPrinter *printer, const QRectF &pageTwips);
     //       one job, a new page whenever text remains.
 
+public:
+    // The document of an item being left, with its undo steps, is kept (at
+    // most 20) while its text as exported equals `storedRtf`, the item's
+    // stored block; the editor then starts on an empty document. Coming
+    // back, restoreDocument shows the kept one again only when the block is
+    // still the same bytes; otherwise it drops it and answers false.
+    // `generation` names the open document; another one drops them all.
+    void keepDocument(int generation, int key, const QByteArray &storedRtf);
+    bool restoreDocument(int generation, int key, const QByteArray &storedRtf);
+
 private:
+    struct KeptDocument
+    {
+        int key;
+        QByteArray rtf;
+        QTextDocument *document;
+    };
+    void adoptDocument(QTextDocument *document);
+    void dropKeptDocuments(int generation);
     void applyDefaultFormatIfEmpty();
     void insertDocument(QTextDocument &pasted, QStringList &notes, const QMimeData *source);
     void insertPicture(QImage image);
@@ -123,4 +141,7 @@ private:
     UserMessages *m_messages = nullptr;
     QString m_pressedLink;
     int m_pastedPictures = 0;
+    QObject *m_pictureHandler = nullptr;
+    QList<KeptDocument> m_kept; // most recently left last
+    int m_keptGeneration = 0;
 };

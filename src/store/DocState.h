@@ -26,6 +26,7 @@ struct DocState
     QString documentPath;
     QString documentTitle;
     TreeHistory history;          // the tree changes Undo and Redo can take; cleared by New and Open
+    int generation = 0;           // counts the documents begun or opened: keys name items of one only
 
     // Whether a loaded tree is shown fully expanded; the main window collapses
     // it right after opening, so it skips expanding every branch first.

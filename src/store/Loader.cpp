@@ -258,6 +258,7 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
 {
     doc.busy = true;
     doc.history.clear(); // another document: the steps belong to the one before
+    ++doc.generation;
     doc.documentTitle = DocumentTitleFor(doc.documentPath);
     if (editor)
         editor->clearContent();
@@ -297,6 +298,7 @@ void NewTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
 {
     doc.busy = true;
     doc.history.clear();
+    ++doc.generation;
     if (editor)
         editor->clearContent();
     QString error;

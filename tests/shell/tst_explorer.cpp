@@ -338,6 +338,35 @@ private Q_SLOTS:
         QCOMPARE(readFile(f.master()).contains("typed keys"), stores);
     }
 
+    // The editor's own undo steps of an item survive a visit to another item,
+    // but only while the item's stored text is what the editor last held.
+    void editorUndoSurvivesReselect_data()
+    {
+        QTest::addColumn<bool>("storedElsewhere");
+        QTest::newRow("text unchanged meanwhile") << false;
+        QTest::newRow("text stored some other way") << true;
+    }
+    void editorUndoSurvivesReselect()
+    {
+        QFETCH(bool, storedElsewhere);
+        Window f;
+        f.open();
+        f.select("$\\Recipes\\Soup");
+        f.type(QStringLiteral(" and bread"));
+        f.select("$\\Recipes\\Bread");
+        if (storedElsewhere) {
+            f.w->doc().master.removeBlock(3000001);
+            f.w->doc().master.appendBlock(3000001, "{\\rtf1 Leek soup\\par}");
+        }
+        f.select("$\\Recipes\\Soup");
+        QCOMPARE(f.w->editor()->toPlainText(),
+                 storedElsewhere ? QStringLiteral("Leek soup") : QStringLiteral("Onion soup and bread"));
+        QCOMPARE(f.w->editor()->document()->isUndoAvailable(), !storedElsewhere);
+        f.w->editor()->undo();
+        QCOMPARE(f.w->editor()->toPlainText(),
+                 storedElsewhere ? QStringLiteral("Leek soup") : QStringLiteral("Onion soup"));
+    }
+
     // --- A store that fails on a selection change --------------------------------
 
     // The text goes back to its item and waits there, and nothing is lost.
