@@ -324,7 +324,7 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
         break;
     case kw::ListText:
         // A paragraph already known as a list item numbers itself: its label is not read at all.
-        if (listSpecOf(m_st.para).level > 0) {
+        if (listLevelOf(m_st.para).level > 0) {
             m_st.dest = m_st.outerDest = Dest::Discard;
             break;
         }
@@ -363,7 +363,7 @@ void Reader::normalWord(kw::Id id, bool hasParam, int param)
         break;
     case kw::Pn:
         m_st.dest = Dest::Pn;
-        m_st.para.pn = ListSpec();
+        m_st.para.pn = ListLevel();
         m_st.para.pnBullet = QChar();
         break;
     case kw::ListTable: m_st.dest = Dest::ListTable; break;
@@ -645,9 +645,9 @@ void Reader::paragraph()
 void Reader::finishBlock()
 {
     const Para &p = m_st.para;
-    const ListSpec spec = listSpecOf(p);
+    const ListLevel list = listLevelOf(p);
     // The label a writer drew for older readers goes when the paragraph is a list item.
-    if (spec.level > 0 && m_labelFrom >= m_cursor.block().position() && m_labelTo > m_labelFrom
+    if (list.level > 0 && m_labelFrom >= m_cursor.block().position() && m_labelTo > m_labelFrom
         && m_labelTo <= m_cursor.position()) {
         QTextCursor label(m_doc);
         label.setPosition(m_labelFrom);
@@ -656,13 +656,13 @@ void Reader::finishBlock()
     }
     m_labelFrom = m_labelTo = -1;
     const bool formatted = m_st.align != Qt::AlignLeft || p.li || p.ri || p.fi || p.sb || p.sa || p.sl
-                           || p.pageBefore || m_pageBreakNext || !p.tabs.isEmpty() || spec.level > 0;
+                           || p.pageBefore || m_pageBreakNext || !p.tabs.isEmpty() || list.level > 0;
     if (formatted) {
         QTextBlockFormat bf;
         if (m_st.align != Qt::AlignLeft)
             bf.setAlignment(m_st.align);
-        const int li = spec.level > 0 ? std::max(0, p.li - spec.level * ListIndentTwips) : p.li;
-        const int fi = spec.level > 0 ? p.fi + ListHangTwips : p.fi;
+        const int li = list.level > 0 ? std::max(0, p.li - list.level * ListIndentTwips) : p.li;
+        const int fi = list.level > 0 ? p.fi + ListHangTwips : p.fi;
         if (li)
             bf.setLeftMargin(li / double(TwipsPerPixel));
         if (p.ri)
@@ -686,7 +686,7 @@ void Reader::finishBlock()
         m_cursor.setBlockFormat(bf);
     }
     m_pageBreakNext = false;
-    applyList(spec);
+    applyList(list);
     if (m_cursor.block().length() <= 1)
         m_cursor.setBlockCharFormat(formatOf(m_st.ch));
 }
@@ -708,180 +708,6 @@ void Reader::finish()
         // A table still open at the end: what follows it is the block after it.
         m_table = nullptr;
     }
-}
-
-// ---- list labels ----
-
-// A list label as the writer drew it ("1.", a bullet, then a tab) stays in
-// the text, since the document keeps no list numbering of its own.
-void Reader::startListText()
-{
-    place();
-    flushText();
-    m_st.listText = true;
-    m_listStart = m_pendingPar ? -1 : m_cursor.position();
-}
-
-// A label that is only blanks (an outline heading without a number leaves a
-// lone tab) would shift the paragraph's text, so it goes.
-void Reader::endListText()
-{
-    flushText();
-    if (m_pendingPar)
-        return;
-    const int start = m_listStart < 0 ? m_cursor.block().position() : m_listStart;
-    if (start >= m_cursor.position())
-        return;
-    QTextCursor label(m_doc);
-    label.setPosition(start);
-    label.setPosition(m_cursor.position(), QTextCursor::KeepAnchor);
-    if (label.selectedText().trimmed().isEmpty()) {
-        label.removeSelectedText();
-    } else {
-        m_labelFrom = start;
-        m_labelTo = m_cursor.position();
-    }
-}
-
-// ---- lists ----
-
-void Reader::pnWord(kw::Id id, bool hasParam, int param)
-{
-    ListSpec &pn = m_st.para.pn;
-    switch (id) {
-    case kw::PnLvl: pn.level = std::clamp(param, 1, 9); break;
-    case kw::PnLvlBlt:
-        pn.level = 1;
-        pn.style = QTextListFormat::ListDisc;
-        break;
-    case kw::PnLvlBody:
-        pn.level = 1;
-        if (pn.style == 0)
-            pn.style = QTextListFormat::ListDecimal;
-        break;
-    case kw::PnLvlCont: pn.level = 0; break;
-    case kw::PnDec: pn.style = QTextListFormat::ListDecimal; break;
-    case kw::PnUcLtr: pn.style = QTextListFormat::ListUpperAlpha; break;
-    case kw::PnLcLtr: pn.style = QTextListFormat::ListLowerAlpha; break;
-    case kw::PnUcRm: pn.style = QTextListFormat::ListUpperRoman; break;
-    case kw::PnLcRm: pn.style = QTextListFormat::ListLowerRoman; break;
-    case kw::PnStart:
-        if (hasParam)
-            pn.start = std::clamp(param, 0, 32767);
-        break;
-    case kw::PnTxtB: m_st.dest = Dest::PnText; break;
-    default: break;
-    }
-}
-
-void Reader::listTableWord(kw::Id id, int param)
-{
-    const bool table = m_st.dest == Dest::ListTable;
-    switch (id) {
-    case kw::List:
-        if (table && m_wordLists.size() < 1024)
-            m_wordLists.emplace_back();
-        break;
-    case kw::ListLevel:
-        if (table && !m_wordLists.empty() && m_wordLists.back().levels.size() < 9)
-            m_wordLists.back().levels.push_back({int(m_wordLists.back().levels.size()) + 1, 0, 1});
-        break;
-    case kw::LevelNfc:
-        if (table && !m_wordLists.empty() && !m_wordLists.back().levels.empty()) {
-            int style = 0; // 255 and others: no number, not a list item
-            switch (param) {
-            case 0: style = QTextListFormat::ListDecimal; break;
-            case 1: style = QTextListFormat::ListUpperRoman; break;
-            case 2: style = QTextListFormat::ListLowerRoman; break;
-            case 3: style = QTextListFormat::ListUpperAlpha; break;
-            case 4: style = QTextListFormat::ListLowerAlpha; break;
-            case 23: style = QTextListFormat::ListDisc; break;
-            default: break;
-            }
-            m_wordLists.back().levels.back().style = style;
-        }
-        break;
-    case kw::LevelStartAt:
-        if (table && !m_wordLists.empty() && !m_wordLists.back().levels.empty())
-            m_wordLists.back().levels.back().start = std::clamp(param, 0, 32767);
-        break;
-    case kw::ListId:
-        if (table && !m_wordLists.empty())
-            m_wordLists.back().id = param;
-        else if (!table)
-            m_overrideId = param;
-        break;
-    case kw::ListOverride: m_overrideId = 0; break;
-    case kw::Ls:
-        if (!table && m_overrides.size() < 4096)
-            m_overrides.insert(param, m_overrideId);
-        break;
-    default: break;
-    }
-}
-
-ListSpec Reader::listSpecOf(const Para &p) const
-{
-    ListSpec spec;
-    if (p.pn.level > 0) {
-        spec = p.pn;
-        if (spec.style == 0 || spec.style >= QTextListFormat::ListSquare) { // a bullet: which one
-            const char16_t b = p.pnBullet.unicode();
-            spec.style = b == 'o' ? QTextListFormat::ListCircle
-                         : b == 0xA7 || b == 0x25AA || b == 'n' ? QTextListFormat::ListSquare
-                                                                 : QTextListFormat::ListDisc;
-        }
-        return spec;
-    }
-    if (p.ls <= 0 || p.itap > 1)
-        return spec;
-    const int level = std::clamp(p.ilvl, 0, 8);
-    spec = {level + 1, QTextListFormat::ListDisc, 1};
-    // A list number the file never defines (an outline label, say) is no list.
-    const auto over = m_overrides.constFind(p.ls);
-    if (over == m_overrides.cend())
-        return {};
-    for (const WordList &list : m_wordLists) {
-        if (list.id != *over)
-            continue;
-        // A level the list does not define takes its last one's numbering.
-        if (!list.levels.empty()) {
-            const ListSpec &def = list.levels[std::min<std::size_t>(level, list.levels.size() - 1)];
-            spec.style = def.style;
-            spec.start = def.start;
-        }
-        if (spec.style == 0)
-            spec.level = 0;
-        break;
-    }
-    return spec;
-}
-
-// Paragraphs of one list follow each other; a deeper level starts a list of
-// its own, and coming back continues the outer one.
-void Reader::applyList(const ListSpec &spec)
-{
-    if (spec.level <= 0) {
-        if (m_lists[0]) {
-            std::fill(std::begin(m_lists), std::end(m_lists), nullptr);
-        }
-        return;
-    }
-    const int level = std::clamp(spec.level, 1, 9);
-    if (m_lists[level] && m_listSpecs[level] == spec) {
-        m_lists[level]->add(m_cursor.block());
-    } else {
-        QTextListFormat f;
-        f.setStyle(QTextListFormat::Style(spec.style));
-        f.setIndent(level);
-        if (spec.start != 1)
-            f.setProperty(ListStartProperty, spec.start);
-        m_lists[level] = m_cursor.createList(f);
-        m_listSpecs[level] = spec;
-    }
-    m_lists[0] = m_lists[level]; // marks that some list is open
-    for (int deeper = level + 1; deeper < 10; ++deeper)
-        m_lists[deeper] = nullptr;
 }
 
 // ---- links ----

@@ -54,12 +54,12 @@ struct CharKeyHash
 };
 
 // A list as a paragraph names it: level 1 to 9, Qt's style, start number.
-struct ListSpec
+struct ListLevel
 {
     int level = 0; // 0: not a list item
     int style = 0; // QTextListFormat::Style
     int start = 1;
-    bool operator==(const ListSpec &) const = default;
+    bool operator==(const ListLevel &) const = default;
 };
 
 // Paragraph properties, in twips as the file gives them; reset by \pard.
@@ -70,7 +70,7 @@ struct Para
     int itap = 1;
     QList<QTextOption::Tab> tabs;
     QTextOption::TabType tabType = QTextOption::LeftTab;
-    ListSpec pn;     // from {\*\pn ...}
+    ListLevel pn;     // from {\*\pn ...}
     QChar pnBullet;  // the bullet text of \pntxtb
     int ls = 0, ilvl = 0; // a word processor's list override and level
 };
@@ -89,7 +89,7 @@ struct CellDef
 struct WordList
 {
     int id = 0;
-    std::vector<ListSpec> levels;
+    std::vector<ListLevel> levels;
 };
 
 struct State
@@ -168,8 +168,8 @@ private:
     void paraWord(kw::Id id, bool hasParam, int param);
     void pnWord(kw::Id id, bool hasParam, int param);
     void listTableWord(kw::Id id, int param);
-    ListSpec listSpecOf(const Para &para) const;
-    void applyList(const ListSpec &spec);
+    ListLevel listLevelOf(const Para &para) const;
+    void applyList(const ListLevel &list);
     void fieldDone();
 
     // tables (RtfReaderTables.cpp)
@@ -234,7 +234,7 @@ private:
 
     // lists: the list each level continues, with what it was made from
     QTextList *m_lists[10] = {};
-    ListSpec m_listSpecs[10];
+    ListLevel m_listLevels[10];
     std::vector<WordList> m_wordLists;
     QHash<int, int> m_overrides; // \ls -> \listid
     int m_overrideLs = 0, m_overrideId = 0;

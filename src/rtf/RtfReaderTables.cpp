@@ -411,7 +411,7 @@ void Reader::endTable()
     m_cursor.setPosition(m_table->lastPosition() + 1);
     m_table = nullptr;
     m_pendingPar = m_rowDone = m_needCell = false;
-    applyList(ListSpec());
+    applyList(ListLevel());
 }
 
 void Reader::moveToCell()
