@@ -187,6 +187,7 @@ constexpr Entry kTable[] = {
     {"pnlvlblt", PnLvlBlt},
     {"pnlvlbody", PnLvlBody},
     {"pnlvlcont", PnLvlCont},
+    {"pnnewlist", PnNewList},
     {"pnstart", PnStart},
     {"pntext", ListText},
     {"pntxta", SkipDest},

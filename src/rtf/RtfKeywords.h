@@ -41,7 +41,7 @@ enum Id {
     // links: the field instruction
     FldInst,
     // lists: the classic form \pn and the word processors' list tables
-    Pn, PnLvl, PnLvlBlt, PnLvlBody, PnLvlCont, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm, PnStart, PnTxtB,
+    Pn, PnLvl, PnLvlBlt, PnLvlBody, PnLvlCont, PnDec, PnUcLtr, PnLcLtr, PnUcRm, PnLcRm, PnStart, PnTxtB, PnNewList,
     ListTable, ListOverrideTable, List, ListLevel, LevelNfc, LevelStartAt, ListId, ListOverride, Ls, Ilvl,
     // tables
     Trowd, CellX, Intbl, Row, Itap, NestCell, NestRow, ClFtsWidth, ClwWidth, ClMgf, ClMrg, ClvMgf, ClvMrg,

@@ -53,12 +53,15 @@ struct CharKeyHash
     }
 };
 
-// A list as a paragraph names it: level 1 to 9, Qt's style, start number.
+// A list as a paragraph names it: level 1 to 9, Qt's style, start number,
+// and which of the file's lists it is (a word processor's \ls; 0: classic).
 struct ListLevel
 {
     int level = 0; // 0: not a list item
     int style = 0; // QTextListFormat::Style
     int start = 1;
+    int ls = 0;
+    bool fresh = false; // \pnnewlist: a list of its own, though like the one before
     bool operator==(const ListLevel &) const = default;
 };
 
@@ -169,6 +172,7 @@ private:
     void pnWord(kw::Id id, bool hasParam, int param);
     void listTableWord(kw::Id id, int param);
     ListLevel listLevelOf(const Para &para) const;
+    ListLevel wordListLevel(int listId, int ls, int ilvl) const;
     void applyList(const ListLevel &list);
     void fieldDone();
 

@@ -71,6 +71,7 @@ void Reader::pnWord(kw::Id id, bool hasParam, int param)
             pn.start = std::clamp(param, 0, 32767);
         break;
     case kw::PnTxtB: m_st.dest = Dest::PnText; break;
+    case kw::PnNewList: pn.fresh = true; break;
     default: break;
     }
 }
@@ -123,6 +124,13 @@ void Reader::listTableWord(kw::Id id, int param)
 
 ListLevel Reader::listLevelOf(const Para &p) const
 {
+    // A word processor's own list (\ls, \ilvl) comes first: the {\*\pn}
+    // some write beside it is for older readers and may flatten the levels.
+    // A list number the file never defines (an outline label, say) is no list.
+    if (p.ls > 0 && p.itap <= 1) {
+        if (const auto over = m_overrides.constFind(p.ls); over != m_overrides.cend())
+            return wordListLevel(*over, p.ls, p.ilvl);
+    }
     ListLevel result;
     if (p.pn.level > 0) {
         result = p.pn;
@@ -132,18 +140,16 @@ ListLevel Reader::listLevelOf(const Para &p) const
                          : b == 0xA7 || b == 0x25AA || b == 'n' ? QTextListFormat::ListSquare
                                                                  : QTextListFormat::ListDisc;
         }
-        return result;
     }
-    if (p.ls <= 0 || p.itap > 1)
-        return result;
-    const int level = std::clamp(p.ilvl, 0, 8);
-    result = {level + 1, QTextListFormat::ListDisc, 1};
-    // A list number the file never defines (an outline label, say) is no list.
-    const auto over = m_overrides.constFind(p.ls);
-    if (over == m_overrides.cend())
-        return {};
+    return result;
+}
+
+ListLevel Reader::wordListLevel(int listId, int ls, int ilvl) const
+{
+    const int level = std::clamp(ilvl, 0, 8);
+    ListLevel result{level + 1, QTextListFormat::ListDisc, 1, ls};
     for (const WordList &list : m_wordLists) {
-        if (list.id != *over)
+        if (list.id != listId)
             continue;
         // A level the list does not define takes its last one's numbering.
         if (!list.levels.empty()) {
@@ -159,7 +165,8 @@ ListLevel Reader::listLevelOf(const Para &p) const
 }
 
 // Paragraphs of one list follow each other; a deeper level starts a list of
-// its own, and coming back continues the outer one.
+// its own, and coming back continues the outer one. Lists that look alike
+// stay apart when the file says they are two (\ls, \pnnewlist).
 void Reader::applyList(const ListLevel &list)
 {
     if (list.level <= 0) {
@@ -179,6 +186,7 @@ void Reader::applyList(const ListLevel &list)
             f.setProperty(ListStartProperty, list.start);
         m_lists[level] = m_cursor.createList(f);
         m_listLevels[level] = list;
+        m_listLevels[level].fresh = false; // the paragraphs after it continue it
     }
     m_lists[0] = m_lists[level]; // marks that some list is open
     for (int deeper = level + 1; deeper < 10; ++deeper)

@@ -408,6 +408,8 @@ private:
                 o.word("pnstart", startOf(lf));
             }
             o.word("pnindent", 0);
+            if (startsAlike(block, list))
+                o.word("pnnewlist");
             if (isBullet(style))
                 o.raw(style == QTextListFormat::ListCircle   ? "{\\pntxtb o}"
                       : style == QTextListFormat::ListSquare ? "{\\pntxtb\\'a7}"
@@ -457,6 +459,22 @@ private:
         if (inTable)
             o.word("intbl");
         return o.buf;
+    }
+
+    // True for a list's first item right after another list's item at its
+    // level that looks the same (deeper items between count for nothing):
+    // without a word of its own, a reader takes the two for one list.
+    static bool startsAlike(const QTextBlock &block, const QTextList *list)
+    {
+        if (list->itemNumber(block) != 0)
+            return false;
+        const QTextListFormat lf = list->format();
+        QTextBlock before = block.previous();
+        while (before.isValid() && before.textList() && before.textList()->format().indent() > lf.indent())
+            before = before.previous();
+        const QTextList *other = before.isValid() ? before.textList() : nullptr;
+        return other && other != list && other->format().indent() == lf.indent() && other->format().style() == lf.style()
+               && (isBullet(lf.style()) || startOf(other->format()) == startOf(lf));
     }
 
     static int startOf(const QTextListFormat &lf)

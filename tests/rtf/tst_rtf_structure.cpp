@@ -19,8 +19,9 @@ const QString kParagraphs = QStringLiteral(
 const QString kHighlight = QStringLiteral(
     "<p>before <span style='background-color:#ffff00'>marked <span style='color:#c80000'>red on yellow</span></span></p>");
 const QString kLists = QStringLiteral(
-    "<ul><li>Apples</li><li>Pears<ol type=a><li>Green</li><li>Red<ul type=square><li>Deep</li></ul></li></ol></li>"
-    "<li>Plums</li></ul><p>Between</p><ol><li>Third</li><li>Fourth</li></ol><ol type=I><li>Roman</li></ol>"
+    "<ul><li>Apples</li><li>Pears<ol type=a><li>Green</li><li>Red<ul type=square><li>Deep</li></ul></li></ol>"
+    "<ol type=a><li>Again a</li></ol></li><li>Plums</li></ul><p>Between</p><ol><li>Third</li><li>Fourth</li></ol>"
+    "<ol><li>Again one</li></ol><ol type=I><li>Roman</li></ol>"
     "<ul type=circle><li>Circle</li></ul>");
 const QString kLinks = QStringLiteral(
     "<p>See <a href='https://example.com/a?b=&quot;c&quot;&amp;d={e}\\f'>the <b>page</b></a>"
@@ -122,6 +123,25 @@ void TestRtfStructure::otherWriters_data()
                        QStringLiteral("Roman=list -8 item 0"), QStringLiteral("Word second level=list -5 item 0"),
                        QStringLiteral("Word first=list -1 item 0"), QStringLiteral("Cell B2=cell 1,1 of 2x2"),
                        QStringLiteral("Marked=background #ffff00"), QStringLiteral("a link=link http://example.com/x")};
+    // One source, three writers: each as its own export shows it (one writer's import kept neither the
+    // first number, the letters nor the picture's size; one draws its labels as text).
+    const QStringList garden{QStringLiteral("Beans=cell 1,1 of 2x3"), QStringLiteral("the garden guide=link https://example.com/garden?plot=7")};
+    QTest::newRow("word processor, structure")
+        << QStringLiteral("writers_structure.rtf")
+        << garden + QStringList{QStringLiteral("Tools to buy=list -1 item 0 level 1"), QStringLiteral("Spade nested=list -1 item 0 level 2 "),
+                                QStringLiteral("Seeds to sow=list -1 item 1 level 1"), QStringLiteral("Fourth step=list -4 item 1 level 1 start 3"),
+                                QStringLiteral("Water daily=list -4 item 0 level 1 start 1"),
+                                QStringLiteral("Letter two=list -5 item 1 level 2"), QStringLiteral("Roman one=list -5 item 0 level 2 "),
+                                QStringLiteral("\uFFFC=picture 12x8")};
+    QTest::newRow("second writer, structure")
+        << QStringLiteral("writers_structure_abiword.rtf")
+        << garden + QStringList{QStringLiteral("Spade nested=list -1 item 0 level 2"), QStringLiteral("Seeds to sow=list -1 item 1 level 1 "),
+                                QStringLiteral("Fourth step=list -4 item 1 level 1 start 1"),
+                                QStringLiteral("Water daily=list -4 item 0 level 1"), QStringLiteral("Letter two=list -4 item 1 level 2"),
+                                QStringLiteral("Roman one=list -4 item 0 level 2"), QStringLiteral("\uFFFC=picture 16x10")};
+    QTest::newRow("converter, structure")
+        << QStringLiteral("writers_structure_pandoc.rtf")
+        << garden + QStringList{QStringLiteral("Spade nested=no list"), QStringLiteral("\uFFFC=picture 12x8")};
 }
 
 void TestRtfStructure::otherWriters()
@@ -136,15 +156,22 @@ void TestRtfStructure::otherWriters()
         QTextCursor in(at.block());
         in.setPosition(at.selectionStart() + 1);
         const QTextList *list = at.block().textList();
-        QString got = list ? QStringLiteral("list %1 item %2").arg(int(list->format().style())).arg(list->itemNumber(at.block()))
+        const QTextListFormat lf = list ? list->format() : QTextListFormat();
+        QString got = list ? QStringLiteral("list %1 item %2 level %3 start %4").arg(int(lf.style())).arg(list->itemNumber(at.block()))
+                                 .arg(lf.indent()).arg(lf.hasProperty(rtf::ListStartProperty) ? lf.intProperty(rtf::ListStartProperty) : 1)
                            : QStringLiteral("no list");
         if (const QTextTable *table = in.currentTable())
             got += QStringLiteral(" cell %1,%2 of %3x%4").arg(table->cellAt(in.position()).row())
                        .arg(table->cellAt(in.position()).column()).arg(table->rows()).arg(table->columns());
         got += QStringLiteral(" link ") + in.charFormat().anchorHref() + QStringLiteral(" background ")
                + in.charFormat().background().color().name();
+        if (const QTextImageFormat image = in.charFormat().toImageFormat(); image.isValid())
+            got += QStringLiteral(" picture %1x%2").arg(qRound(image.width())).arg(qRound(image.height()));
         QVERIFY2(got.contains(e.section(u'=', 1)), qPrintable(e + QStringLiteral(": ") + got));
     }
+    QTextDocument back; // and what was read is written and read the same
+    rtf::read(rtf::write(&doc), &back);
+    QCOMPARE(describe(back), describe(doc));
 }
 
 void TestRtfStructure::damaged_data()
