@@ -32,7 +32,14 @@ QByteArray PdfBytes(const QTextDocument &document, TPreviewPrinter &layout, QPag
         *error = file.errorString();
         return {};
     }
-    return file.readAll();
+    // The printer says nothing of a write that failed (a full disk): a PDF
+    // written whole ends with its end-of-file mark.
+    QByteArray bytes = file.readAll();
+    if (!bytes.trimmed().endsWith("%%EOF")) {
+        *error = QStringLiteral("The PDF could not be written whole; the disk may be full.");
+        return {};
+    }
+    return bytes;
 }
 
 bool ExportPdf(const QTextDocument &document, TPreviewPrinter &layout, QPageSize::PageSizeId paper,

@@ -156,10 +156,12 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
     // The user's file is replaced only by a complete new one, written the
     // way the master file itself is written (atomically, every failure caught).
     MasterFile target = m_doc.master;
-    // Backups first; a link is written through to the file it names.
+    // A link is written through to the file it names.
     target.setPath(PrepareBackups(path));
     QString reason;
-    if (target.save(&reason, true)) {
+    const bool saved = target.save(&reason, true);
+    FinishBackups(target.path(), saved);
+    if (saved) {
         m_diskStamp = FileStamp::of(target.path(), target);
         if (!unusable.isEmpty())
             m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")

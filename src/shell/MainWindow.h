@@ -18,6 +18,7 @@ class QTimer;
 class QToolBar;
 class QTreeWidget;
 class QTreeWidgetItem;
+struct BackupResult;
 class Dialogs;
 class RichEdit;
 class SearchPanel;
@@ -205,9 +206,12 @@ private:
     void OfferRecovery();
     bool RecoverLeftWork(const QString &master, const QString &document, const QString &title);
     void EndBySignal();
-    // Keeps backups of the file at `path` before it is replaced; answers the
-    // real file to write (links resolved).
+    // Backups around a save: the file's current version held before it
+    // (answers the real file to write, links resolved), rotated in as .1
+    // after it, dropped when the save failed.
     QString PrepareBackups(const QString &path);
+    void FinishBackups(const QString &real, bool saved);
+    void WarnOfBackups(const QString &real, const BackupResult &result);
     // Before Save replaces a file another program changed: overwrite (true),
     // save elsewhere (Save As, false) or cancel (false, SaveCancelled set).
     bool ConfirmOverwrite(const QString &unusable);

@@ -206,9 +206,21 @@ void TfrmTree::EndBySignal()
 QString TfrmTree::PrepareBackups(const QString &path)
 {
     const QString real = QFileInfo(path).exists() ? QFileInfo(path).canonicalFilePath() : path;
-    if (!QFileInfo::exists(real))
-        return path;
-    const BackupResult result = KeepBackups(real, BackupCount(settings::ReadText(settings::Setting::Backups)));
+    if (QFileInfo::exists(real))
+        WarnOfBackups(real, HoldPreviousVersion(real, BackupCount(settings::ReadText(settings::Setting::Backups))));
+    return real;
+}
+
+void TfrmTree::FinishBackups(const QString &real, bool saved)
+{
+    if (saved)
+        WarnOfBackups(real, KeepBackups(real, BackupCount(settings::ReadText(settings::Setting::Backups))));
+    else
+        DropPreviousVersion(real);
+}
+
+void TfrmTree::WarnOfBackups(const QString &real, const BackupResult &result)
+{
     const QString folder = QFileInfo(real).absolutePath();
     if (!result.problem.isEmpty() && !m_backupWarned.contains(folder)) {
         m_backupWarned << folder;
@@ -216,7 +228,6 @@ QString TfrmTree::PrepareBackups(const QString &path)
                                + QStringLiteral(" can be kept in its folder (") + result.problem
                                + QStringLiteral("). The document is saved without one."));
     }
-    return real;
 }
 
 bool TfrmTree::ConfirmOverwrite(const QString &unusable)

@@ -2,7 +2,9 @@
 
 #include "store/Conversion.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 
 #include <cerrno>
 #include <cstdio>
@@ -45,6 +47,14 @@ bool isOldLayout(const QString &path)
     return IsOldFormat(lines);
 }
 
+// Hidden, so that a save cut short by the end of the program leaves nothing
+// in sight; the next save replaces it.
+QString heldPath(const QString &realPath)
+{
+    const QFileInfo file(realPath);
+    return file.dir().filePath(QLatin1Char('.') + file.fileName() + QStringLiteral(".previous"));
+}
+
 } // namespace
 
 int BackupCount(const QString &setting)
@@ -54,7 +64,7 @@ int BackupCount(const QString &setting)
     return ok && n >= 0 && n <= 9 ? n : 3;
 }
 
-BackupResult KeepBackups(const QString &realPath, int count)
+BackupResult HoldPreviousVersion(const QString &realPath, int count)
 {
     BackupResult result;
     // The file as the older program wrote it, kept once, backups or not.
@@ -63,18 +73,35 @@ BackupResult KeepBackups(const QString &realPath, int count)
         keepAs(realPath, oldLayout, &result.problem);
     if (count <= 0)
         return result;
+    const QString held = heldPath(realPath);
+    QFile::remove(held);
+    keepAs(realPath, held, &result.problem);
+    return result;
+}
+
+BackupResult KeepBackups(const QString &realPath, int count)
+{
+    BackupResult result;
+    const QString held = heldPath(realPath);
+    if (count <= 0 || !QFile::exists(held))
+        return result;
     const auto numbered = [&realPath](int n) -> QString { return realPath + QLatin1Char('.') + QString::number(n); };
     for (int n = count - 1; n >= 1; --n) {
         if (QFile::exists(numbered(n))
             && std::rename(native(numbered(n)).constData(), native(numbered(n + 1)).constData()) != 0) {
             result.problem = lastError();
+            QFile::remove(held);
             return result;
         }
     }
-    if (QFile::exists(numbered(1)) && !QFile::remove(numbered(1))) {
+    if (std::rename(native(held).constData(), native(numbered(1)).constData()) != 0) {
         result.problem = lastError();
-        return result;
+        QFile::remove(held);
     }
-    keepAs(realPath, numbered(1), &result.problem);
     return result;
+}
+
+void DropPreviousVersion(const QString &realPath)
+{
+    QFile::remove(heldPath(realPath));
 }

@@ -11,7 +11,14 @@ struct BackupResult
 
 // The number of backups from the setting's text: 0 to 9, anything else 3.
 int BackupCount(const QString &setting);
-// Keeps the backups of `realPath` (links already resolved): shifts .1 to .2
-// and so on, drops what falls beyond `count`, and links the file as .1 (a
-// copy where links are refused). The file itself is left as it is.
+
+// Save keeps the backups of `realPath` (links already resolved) in two steps,
+// so that a save that fails drops none of them. Before it: a second name
+// beside the file for its current bytes (a copy where links are refused),
+// and the older layout's file kept once.
+BackupResult HoldPreviousVersion(const QString &realPath, int count);
+// After the save has replaced the file: .1 shifts to .2 and so on, what falls
+// beyond `count` is dropped, and the held version becomes .1.
 BackupResult KeepBackups(const QString &realPath, int count);
+// After a save that failed: the held version goes, the backups stay as they were.
+void DropPreviousVersion(const QString &realPath);

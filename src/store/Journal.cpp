@@ -45,7 +45,9 @@ bool AppendJournal(const QString &masterPath, int key, const QByteArray &text, Q
         f.close();
     }
     const bool fresh = stamp.isEmpty() || first != stamp;
-    if (!f.open(fresh ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::WriteOnly | QIODevice::Append)) {
+    // Unbuffered: what failed to reach the disk must not be written later on.
+    if (!f.open((fresh ? QIODevice::WriteOnly | QIODevice::Truncate : QIODevice::WriteOnly | QIODevice::Append)
+                | QIODevice::Unbuffered)) {
         if (error)
             *error = f.errorString();
         return false;
@@ -57,9 +59,12 @@ bool AppendJournal(const QString &masterPath, int key, const QByteArray &text, Q
     if (!text.isEmpty() && !text.endsWith('\n'))
         record += "\r\n";
     record += QByteArray(EndLine) + "\r\n";
+    const qint64 before = f.size();
     if (f.write(record) != record.size() || !f.flush() || ::fdatasync(f.handle()) != 0) {
         if (error)
             *error = f.errorString();
+        // Half a record would swallow the next one appended after it.
+        (void)::ftruncate(f.handle(), before);
         return false;
     }
     return true;

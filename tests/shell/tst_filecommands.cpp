@@ -5,13 +5,17 @@
 
 #include "settings/Registry.h"
 #include "shell/RecentFiles.h"
+#include "rtf/Rtf.h"
 #include "store/MasterChoice.h"
+#include "store/Recovery.h"
+#include "support_writelimit.h"
 
 #include <QAction>
 #include <QLabel>
 #include <QMenu>
 #include <QProcess>
 #include <QScopeGuard>
+#include <QTextDocument>
 
 #include <sys/stat.h>
 #include <unistd.h>
@@ -203,6 +207,78 @@ private Q_SLOTS:
         w->FileNew1Execute();
         QVERIFY(readFile(f.master()).contains("precious"));
         QVERIFY(w->doc().documentChanged);
+    }
+
+    // A full disk (every write past a few bytes fails) at each kind of write:
+    // a clear message, nothing reported as done, the user's file and the typed
+    // text kept; with room again the same command succeeds with all the text.
+    void fullDisk_data()
+    {
+        const QString saveFailed = QStringLiteral("Quivora cannot save the document to %1. (File too large)\n"
+                                                  "Your changes are kept; save them to another file.");
+        const QString storeFailed = QStringLiteral("The item's text cannot be written to the file %2 (File too large). "
+                                                   "The text stays in the editor and is stored at the next chance.");
+        QTest::addColumn<QString>("command");
+        QTest::addColumn<QStringList>("messages"); // %1: the target, %2: the master file
+        QTest::newRow("save") << "save" << QStringList{saveFailed};
+        QTest::newRow("save as") << "save as" << QStringList{storeFailed, saveFailed};
+        QTest::newRow("export to PDF") << "export" << QStringList{"The PDF could not be written whole; the disk may be full."};
+        QTest::newRow("idle store") << "idle store" << QStringList{}; // said at the next store point
+    }
+    void fullDisk()
+    {
+        QFETCH(QString, command);
+        QFETCH(QStringList, messages);
+        Fixture f;
+        const QString doc = f.docPath("doc.qvr");
+        writeFile(doc, sampleDocument());
+        TfrmTree *w = f.start({doc});
+        f.select("$\\Notes");
+        f.type(QStringLiteral("typed text"));
+        const QString target = command == "save" ? doc : f.docPath(command == "export" ? "copy.pdf" : "copy.qvr");
+        const auto run = [&] {
+            f.dialogs.fileAnswers.enqueue(target);
+            if (command == "save") {
+                w->FileSave1Execute();
+            } else if (command == "save as") {
+                Q_EMIT w->File1->aboutToShow();
+                w->FileSaveAs1Execute();
+            } else if (command == "export") {
+                w->FileExportPdf1Execute();
+            } else {
+                w->IdleStore();
+            }
+        };
+        {
+            WriteLimit full(64);
+            run();
+        }
+        for (QString &m : messages)
+            m = m.replace("%1", QDir::toNativeSeparators(target)).replace("%2", QDir::toNativeSeparators(f.master()));
+        QCOMPARE(f.dialogs.texts(), messages);
+        QCOMPARE(readFile(doc), sampleDocument());
+        QCOMPARE(QFile::exists(target), target == doc);
+        QCOMPARE(QDir(f.dir.path()).entryList(QDir::Files | QDir::Hidden), (QStringList{".doc.qvr.lock", "doc.qvr"})); // no backup of a failed save
+        QVERIFY(w->doc().itemTextChanged || w->doc().documentChanged); // nothing said to be stored
+        f.type(QStringLiteral(" more"));
+        f.dialogs.shown.clear();
+        run();
+        QCOMPARE(f.dialogs.texts(), QStringList());
+        if (command == "export") {
+            QVERIFY(readFile(target).startsWith("%PDF"));
+            return;
+        }
+        MasterFile saved;
+        if (command == "idle store") {
+            LeftWork work; // the master file with its journal, as recovery reads it
+            work.master = f.master();
+            saved.setContent(LeftWorkContent(work));
+        } else {
+            QVERIFY(saved.load(target));
+        }
+        QTextDocument text;
+        rtf::read(saved.blockText(3000003), &text);
+        QCOMPARE(text.toPlainText(), w->editor()->toPlainText());
     }
 
     void readOnlyDocumentGivesAWritableMasterFile()

@@ -9,6 +9,7 @@
 #include "store/Messages.h"
 #include "store/NodeTree.h"
 #include "store/TreeFormat.h"
+#include "support_writelimit.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,9 +19,7 @@
 #include <QTest>
 #include <QTreeWidget>
 
-#include <csignal>
 #include <memory>
-#include <sys/resource.h>
 
 namespace fakes {
 
@@ -131,30 +130,6 @@ inline void WriteFile(const QString &path, const QByteArray &bytes)
     if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
         f.write(bytes);
 }
-
-// While it lives, every file write of the process beyond `bytes` fails, as
-// on a full disk (the tests run as root, so permissions would not stop them).
-class WriteLimit
-{
-public:
-    explicit WriteLimit(rlim_t bytes)
-    {
-        m_oldHandler = std::signal(SIGXFSZ, SIG_IGN);
-        getrlimit(RLIMIT_FSIZE, &m_old);
-        rlimit lim = m_old;
-        lim.rlim_cur = bytes;
-        setrlimit(RLIMIT_FSIZE, &lim);
-    }
-    ~WriteLimit()
-    {
-        setrlimit(RLIMIT_FSIZE, &m_old);
-        std::signal(SIGXFSZ, m_oldHandler);
-    }
-
-private:
-    rlimit m_old{};
-    void (*m_oldHandler)(int) = nullptr;
-};
 
 // One open document with its explorer, editor, messages and path bar.
 struct Doc
