@@ -687,8 +687,20 @@ void Reader::finishBlock()
     }
     m_pageBreakNext = false;
     applyList(list);
-    if (m_cursor.block().length() <= 1)
+    if (m_cursor.block().length() <= 1) {
         m_cursor.setBlockCharFormat(formatOf(m_st.ch));
+    } else if (list.level > 0) {
+        // The editor draws the item's number or bullet in the paragraph's own
+        // character format: give it the font and colour of the item's text.
+        const QTextCharFormat first = m_cursor.block().begin().fragment().charFormat();
+        QTextCharFormat label;
+        for (const int property : {int(QTextFormat::FontFamilies), int(QTextFormat::FontPointSize),
+                                   int(QTextFormat::FontWeight), int(QTextFormat::FontItalic),
+                                   int(QTextFormat::ForegroundBrush)})
+            if (first.hasProperty(property))
+                label.setProperty(property, first.property(property));
+        m_cursor.setBlockCharFormat(label);
+    }
 }
 
 void Reader::openBlock()

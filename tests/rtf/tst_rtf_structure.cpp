@@ -169,6 +169,9 @@ void TestRtfStructure::otherWriters()
             got += QStringLiteral(" picture %1x%2").arg(qRound(image.width())).arg(qRound(image.height()));
         QVERIFY2(got.contains(e.section(u'=', 1)), qPrintable(e + QStringLiteral(": ") + got));
     }
+    for (QTextBlock b = doc.begin(); b.isValid(); b = b.next()) // numbers and bullets as big as their item's text
+        if (b.textList() && b.length() > 1)
+            QCOMPARE(b.charFormat().font().pointSizeF(), b.begin().fragment().charFormat().font().pointSizeF());
     QTextDocument back; // and what was read is written and read the same
     rtf::read(rtf::write(&doc), &back);
     QCOMPARE(describe(back), describe(doc));
