@@ -4,6 +4,7 @@
 #include "settings/Registry.h"
 #include "settings/WindowPosition.h"
 #include "shell/AboutBox.h"
+#include "shell/Application.h"
 #include "shell/Dialogs.h"
 #include "shell/ExplorerTree.h"
 #include "shell/HelpFile.h"
@@ -11,6 +12,7 @@
 #include "shell/RecentFiles.h"
 #include "shell/RichEdit.h"
 #include "shell/SearchPanel.h"
+#include "shell/ToolIcons.h"
 #include "shell/WorkFolder.h"
 #include "store/Loader.h"
 #include "store/NodeTree.h"
@@ -55,12 +57,19 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
     m_doc.maxDepth = MaxShownDepth;
     m_doc.enableItemCommands = [this](bool on) { SetItemCommandsEnabled(on); };
 
+    StartupStamp("ctor");
     CreateLayout();
+    StartupStamp("layout");
     CreateActions();
+    StartupStamp("actions");
     CreateMenus();
+    StartupStamp("menus");
     CreateToolBar();
+    StartupStamp("toolbar");
     ConnectExplorerAndEditor();
+    StartupStamp("connect");
     FormCreate(config);
+    StartupStamp("formcreate");
 }
 
 TfrmTree::~TfrmTree()
@@ -100,6 +109,7 @@ void TfrmTree::CreateLayout()
     splLeftPane = new QSplitter(Qt::Vertical, Splitter1);
     splLeftPane->setObjectName(QStringLiteral("splLeftPane"));
     splLeftPane->setChildrenCollapsible(false);
+    SetNodeIcons(MakeToolIcon(ToolIcon::Branch), MakeToolIcon(ToolIcon::Item));
     auto *explorer = new ExplorerTree(splLeftPane);
     tvwTree = explorer;
     tvwTree->setObjectName(QStringLiteral("tvwTree"));
@@ -140,6 +150,8 @@ void TfrmTree::CreateLayout()
     tmrDelay->setSingleShot(true);
     tmrDelay->setInterval(10);
     connect(tmrDelay, &QTimer::timeout, this, &TfrmTree::tmrDelayTimer);
+    // The first paint tells that the window shows the new document.
+    tvwTree->viewport()->installEventFilter(this);
 }
 
 void TfrmTree::FormCreate(const StartupConfig &config)
@@ -156,7 +168,9 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     if (!m_doc.workFolder.isEmpty() && !m_doc.workFolder.endsWith(QLatin1Char('/')))
         m_doc.workFolder += QLatin1Char('/');
 
+    StartupStamp("workfolder");
     LoadWindowPosition(this, Splitter1);
+    StartupStamp("position");
 
     if (m_doc.workFolder.isEmpty() || !FolderIsWritable(m_doc.workFolder)) {
         QGuiApplication::restoreOverrideCursor();
@@ -175,6 +189,7 @@ void TfrmTree::FormCreate(const StartupConfig &config)
         return;
     }
     m_doc.master.setPath(m_master.path);
+    StartupStamp("master chosen");
 
     m_doc.currentItemKey = 0;
     tvwTree->setUpdatesEnabled(false);
@@ -183,14 +198,16 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     tvwTree->setUpdatesEnabled(true);
     UpdateCaption();
     ShowSelectionPath();
+    StartupStamp("new doc");
 
     ShowRecentFiles(ReadRecentFiles());
     m_doc.documentChanged = false;
     m_doc.itemTextChanged = false;
+    StartupStamp("recent");
 
-    const QString helpFile = WriteHelpFile(m_programFolder, m_doc.workFolder);
-    frmAbout = new TAboutBox(this);
-    frmHelp = new THelp(helpFile, this);
+    // The help window and the about box are made on first use.
+    WriteHelpFile(m_programFolder, m_doc.workFolder);
+    StartupStamp("help written");
 
     m_pendingStartupFile = GetCommandLineFile(config.arguments);
     // The document's path and its recent entry must name the same file
@@ -200,8 +217,11 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     else
         ApplyStartupOption();
 
+    StartupStamp("startup file");
     ApplyStoredAppearance();
+    StartupStamp("appearance");
     SetUpSafety();
+    StartupStamp("safety");
     if (m_pendingStartupFile.isEmpty())
         QGuiApplication::restoreOverrideCursor();
     m_startedOk = true;
@@ -257,6 +277,7 @@ void TfrmTree::PrepareProgressBar()
 
 void TfrmTree::showEvent(QShowEvent *event)
 {
+    StartupStamp("showEvent");
     QMainWindow::showEvent(event);
     PrepareProgressBar();
     // A window manager may never activate the window (none at all, or
@@ -281,10 +302,15 @@ void TfrmTree::FormActivate()
     if (m_doc.activated)
         return;
     m_doc.activated = true;
+    StartupStamp("activate");
     OfferRecovery();
+    StartupStamp("recovery offered");
     if (!m_pendingStartupFile.isEmpty()) {
         txtEdit->setEditorEnabled(false);
         tmrDelay->start();
+        // Painted already: the file need not wait for the timer.
+        if (m_firstPaintDone)
+            QTimer::singleShot(0, this, &TfrmTree::tmrDelayTimer);
     } else {
         QuitWhenIdleIfAsked();
     }
@@ -313,13 +339,16 @@ void TfrmTree::tmrDelayTimer()
     const QString name = m_pendingStartupFile;
     m_pendingStartupFile.clear();
     m_doc.busy = true;
+    StartupStamp("tmrDelay");
     QCoreApplication::processEvents();
+    StartupStamp("painted");
     if (!isVisible()) {
         m_doc.busy = false;
         QGuiApplication::restoreOverrideCursor();
         return;
     }
     OpenByName(name);
+    StartupStamp("opened");
     QGuiApplication::restoreOverrideCursor();
     QuitWhenIdleIfAsked();
 }
@@ -448,10 +477,25 @@ bool TfrmTree::FormClose()
 void TfrmTree::mnuHelpHowClick()
 {
     StorePoint();
-    frmHelp->showAndRaise();
+    helpWindow()->showAndRaise();
+}
+
+THelp *TfrmTree::helpWindow()
+{
+    // The guide is written again when it went missing since the start.
+    if (!frmHelp)
+        frmHelp = new THelp(WriteHelpFile(m_programFolder, m_doc.workFolder), this);
+    return frmHelp;
+}
+
+TAboutBox *TfrmTree::aboutBox()
+{
+    if (!frmAbout)
+        frmAbout = new TAboutBox(this);
+    return frmAbout;
 }
 
 void TfrmTree::HelpAbout1Execute()
 {
-    frmAbout->exec();
+    aboutBox()->exec();
 }
