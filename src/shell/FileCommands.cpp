@@ -160,7 +160,7 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
     target.setPath(PrepareBackups(path));
     QString reason;
     if (target.save(&reason, true)) {
-        m_diskStamp = FileStamp::of(target.path(), target);
+        StampDiskFile(target.path(), target);
         if (!unusable.isEmpty())
             m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")
                                    + QDir::toNativeSeparators(m_doc.workFolder) + QStringLiteral(" (")

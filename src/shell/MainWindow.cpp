@@ -368,7 +368,7 @@ void TfrmTree::AfterOpen(bool addRecent)
     UpdateCaption();
     if (addRecent)
         AddRecentFileAndShow(m_doc.documentPath);
-    m_diskStamp = FileStamp::of(m_doc.documentPath, m_doc.master);
+    StampDiskFile(m_doc.documentPath, m_doc.master);
     m_doc.busy = false;
     m_doc.itemTextChanged = false;
 }

@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <future>
 #include <memory>
 
 class QAction;
@@ -236,7 +237,14 @@ private:
     TAboutBox *frmAbout = nullptr;
     QString m_ownerRecorded;     // master file, document and title last recorded
     QStringList m_backupWarned;  // folders already said to refuse backups
-    FileStamp m_diskStamp;       // the document's file as opened or last saved
+    // The document's file as opened or last saved. Its hash is worked out
+    // beside the window (a big file takes a while) and waited for when needed.
+    FileStamp &DiskStamp();
+    void SetDiskStamp(const FileStamp &stamp);
+    // The stamp of the file at `path` now, the hash that of `content`.
+    void StampDiskFile(const QString &path, const MasterFile &content);
+    FileStamp m_diskStamp;
+    std::future<FileStamp> m_diskHash;
     bool m_askingReload = false;
     DocumentLock m_docLock;      // the open document, marked as open here
     bool m_readOnly = false;     // open in another copy: nothing may change
