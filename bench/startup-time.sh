@@ -11,6 +11,8 @@
 # a commit), built once into BUILD/startup-before and timed in the same run:
 # at 100,000 nodes start-up must be no slower than it. STARTUP_BEFORE=FILE
 # times that program instead; STARTUP_BEFORE_REF=none skips it.
+# QUIVORA_STARTUP_TRACE=1 makes Quivora print "stamp <ns> <step>" lines on
+# its error output, to see where a start spends its time.
 set -euo pipefail
 here=$(cd "$(dirname "$0")" && pwd)
 build=$(cd "${1:-build}" && pwd)

@@ -12,14 +12,13 @@
 
 void SetUpApplication()
 {
-    StartupStamp("app object");
     QApplication::setApplicationName(ProductName());
     QApplication::setOrganizationName(QStringLiteral("Corvanta"));
     QApplication::setApplicationVersion(VersionString());
     QApplication::setWindowIcon(MakeAppIcon());
     // Lets the desktop match the windows to the installed entry and its icon.
     QGuiApplication::setDesktopFileName(QStringLiteral("quivora"));
-    StartupStamp("set up");
+    StartupStamp("application set up");
 }
 
 int RunProgram(const StartupConfig &config)
@@ -27,20 +26,20 @@ int RunProgram(const StartupConfig &config)
     WidgetDialogs ownDialogs;
     if (!AskPassword(config.dialogs ? *config.dialogs : static_cast<Dialogs &>(ownDialogs)))
         return 0;
-    StartupStamp("password");
     TfrmTree window(config);
     StartupStamp("window made");
     if (!window.startedOk())
         return 1;
     window.show();
-    StartupStamp("shown");
     return QApplication::exec();
 }
 
 void StartupStamp(const char *what)
 {
     static const bool on = qEnvironmentVariableIsSet("QUIVORA_STARTUP_TRACE");
-    if (on)
-        std::fprintf(stderr, "stamp %lld %s\n", static_cast<long long>(std::chrono::duration_cast<std::chrono::nanoseconds>(
-                         std::chrono::system_clock::now().time_since_epoch()).count()), what);
+    if (!on)
+        return;
+    using namespace std::chrono;
+    const auto ns = duration_cast<nanoseconds>(system_clock::now().time_since_epoch()).count();
+    std::fprintf(stderr, "stamp %lld %s\n", static_cast<long long>(ns), what);
 }

@@ -57,19 +57,12 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
     m_doc.maxDepth = MaxShownDepth;
     m_doc.enableItemCommands = [this](bool on) { SetItemCommandsEnabled(on); };
 
-    StartupStamp("ctor");
     CreateLayout();
-    StartupStamp("layout");
     CreateActions();
-    StartupStamp("actions");
     CreateMenus();
-    StartupStamp("menus");
     CreateToolBar();
-    StartupStamp("toolbar");
     ConnectExplorerAndEditor();
-    StartupStamp("connect");
     FormCreate(config);
-    StartupStamp("formcreate");
 }
 
 TfrmTree::~TfrmTree()
@@ -168,9 +161,7 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     if (!m_doc.workFolder.isEmpty() && !m_doc.workFolder.endsWith(QLatin1Char('/')))
         m_doc.workFolder += QLatin1Char('/');
 
-    StartupStamp("workfolder");
     LoadWindowPosition(this, Splitter1);
-    StartupStamp("position");
 
     if (m_doc.workFolder.isEmpty() || !FolderIsWritable(m_doc.workFolder)) {
         QGuiApplication::restoreOverrideCursor();
@@ -189,7 +180,6 @@ void TfrmTree::FormCreate(const StartupConfig &config)
         return;
     }
     m_doc.master.setPath(m_master.path);
-    StartupStamp("master chosen");
 
     m_doc.currentItemKey = 0;
     tvwTree->setUpdatesEnabled(false);
@@ -198,16 +188,13 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     tvwTree->setUpdatesEnabled(true);
     UpdateCaption();
     ShowSelectionPath();
-    StartupStamp("new doc");
 
     ShowRecentFiles(ReadRecentFiles());
     m_doc.documentChanged = false;
     m_doc.itemTextChanged = false;
-    StartupStamp("recent");
 
     // The help window and the about box are made on first use.
     WriteHelpFile(m_programFolder, m_doc.workFolder);
-    StartupStamp("help written");
 
     m_pendingStartupFile = GetCommandLineFile(config.arguments);
     // The document's path and its recent entry must name the same file
@@ -217,11 +204,8 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     else
         ApplyStartupOption();
 
-    StartupStamp("startup file");
     ApplyStoredAppearance();
-    StartupStamp("appearance");
     SetUpSafety();
-    StartupStamp("safety");
     if (m_pendingStartupFile.isEmpty())
         QGuiApplication::restoreOverrideCursor();
     m_startedOk = true;
@@ -277,7 +261,6 @@ void TfrmTree::PrepareProgressBar()
 
 void TfrmTree::showEvent(QShowEvent *event)
 {
-    StartupStamp("showEvent");
     QMainWindow::showEvent(event);
     PrepareProgressBar();
     // A window manager may never activate the window (none at all, or
@@ -302,9 +285,8 @@ void TfrmTree::FormActivate()
     if (m_doc.activated)
         return;
     m_doc.activated = true;
-    StartupStamp("activate");
+    StartupStamp("activated");
     OfferRecovery();
-    StartupStamp("recovery offered");
     if (!m_pendingStartupFile.isEmpty()) {
         txtEdit->setEditorEnabled(false);
         tmrDelay->start();
@@ -339,16 +321,14 @@ void TfrmTree::tmrDelayTimer()
     const QString name = m_pendingStartupFile;
     m_pendingStartupFile.clear();
     m_doc.busy = true;
-    StartupStamp("tmrDelay");
     QCoreApplication::processEvents();
-    StartupStamp("painted");
     if (!isVisible()) {
         m_doc.busy = false;
         QGuiApplication::restoreOverrideCursor();
         return;
     }
     OpenByName(name);
-    StartupStamp("opened");
+    StartupStamp("start-up file opened");
     QGuiApplication::restoreOverrideCursor();
     QuitWhenIdleIfAsked();
 }

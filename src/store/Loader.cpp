@@ -74,6 +74,7 @@ public:
             m_doc.progressBar->show();
         }
         m_step = qMax<qsizetype>(1, total / 100);
+        m_painted.start();
     }
     ~Progress()
     {
@@ -88,8 +89,9 @@ public:
         if (m_doc.progressBar) {
             m_doc.progressBar->setValue(int(m_done));
             // Loading holds the event loop; paint now so the bar moves, as
-            // often as the eye follows (each paint goes to the screen).
-            if (m_doc.progressBar->isVisible() && (!m_painted.isValid() || m_painted.elapsed() >= 40)) {
+            // often as the eye follows (each paint goes to the screen): a
+            // load shorter than that is over before the bar could be seen.
+            if (m_doc.progressBar->isVisible() && m_painted.elapsed() >= 40) {
                 m_doc.progressBar->repaint();
                 m_painted.start();
             }
