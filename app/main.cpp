@@ -7,6 +7,7 @@
 
 int main(int argc, char *argv[])
 {
+    StartupStamp("main");
     ProductName() = QStringLiteral("Quivora");
     VersionString() = QStringLiteral("2.1");
     // Before the application object: no display needed, no password asked.

@@ -12,3 +12,7 @@ void SetUpApplication();
 // then the main window until it closes. Ends without making a window, and
 // with 0, when the password is not given.
 int RunProgram(const StartupConfig &config);
+
+// Start-up profiling: with QUIVORA_STARTUP_TRACE set, prints "stamp <ns> <what>"
+// (wall clock) to the error output; otherwise does nothing.
+void StartupStamp(const char *what);

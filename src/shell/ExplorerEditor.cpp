@@ -120,6 +120,14 @@ void TfrmTree::txtEditExit()
 
 bool TfrmTree::eventFilter(QObject *watched, QEvent *event)
 {
+    if (event->type() == QEvent::Paint && watched == tvwTree->viewport()) {
+        watched->removeEventFilter(this);
+        m_firstPaintDone = true;
+        // The window shows the new document: a start-up file waiting for the
+        // timer opens as soon as this paint is done.
+        if (tmrDelay->isActive())
+            QTimer::singleShot(0, this, &TfrmTree::tmrDelayTimer);
+    }
     if (watched == txtEdit && event->type() == QEvent::FocusOut) {
         // Only a move to another control of this window counts; menus,
         // dialogs and message boxes take the focus only for a while.

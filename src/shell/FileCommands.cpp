@@ -162,7 +162,7 @@ bool TfrmTree::SaveMasterTo(const QString &path, const QString &unusable)
     const bool saved = target.save(&reason, true);
     FinishBackups(target.path(), saved);
     if (saved) {
-        m_diskStamp = FileStamp::of(target.path(), target);
+        StampDiskFile(target.path(), target);
         if (!unusable.isEmpty())
             m_dialogs->showMessage(ProductName() + QStringLiteral(" cannot use its work folder ")
                                    + QDir::toNativeSeparators(m_doc.workFolder) + QStringLiteral(" (")

@@ -23,9 +23,11 @@ void TfrmTree::CreateActions()
     FileSaveAs1 = MakeAction(this, "FileSaveAs1", QStringLiteral("Save &As..."),
                              QStringLiteral("Save As|Save current file with different name"));
     FileExit1 = MakeAction(this, "FileExit1", QStringLiteral("E&xit"), QStringLiteral("Exit|Exit application"));
-    FileNew1->setIcon(style()->standardIcon(QStyle::SP_FileIcon));
-    FileOpen1->setIcon(style()->standardIcon(QStyle::SP_DialogOpenButton));
-    FileSave1->setIcon(style()->standardIcon(QStyle::SP_DialogSaveButton));
+    // Drawn here rather than looked up in an icon theme, which takes longer
+    // than the rest of the window.
+    FileNew1->setIcon(MakeToolIcon(ToolIcon::New));
+    FileOpen1->setIcon(MakeToolIcon(ToolIcon::Open));
+    FileSave1->setIcon(MakeToolIcon(ToolIcon::Save));
     connect(FileNew1, &QAction::triggered, this, &TfrmTree::FileNew1Execute);
     connect(FileOpen1, &QAction::triggered, this, &TfrmTree::FileOpen1Execute);
     connect(FileSave1, &QAction::triggered, this, &TfrmTree::FileSave1Execute);

@@ -4,6 +4,7 @@
 #include "settings/Registry.h"
 #include "settings/WindowPosition.h"
 #include "shell/AboutBox.h"
+#include "shell/Application.h"
 #include "shell/Dialogs.h"
 #include "shell/ExplorerTree.h"
 #include "shell/HelpFile.h"
@@ -11,6 +12,7 @@
 #include "shell/RecentFiles.h"
 #include "shell/RichEdit.h"
 #include "shell/SearchPanel.h"
+#include "shell/ToolIcons.h"
 #include "shell/WorkFolder.h"
 #include "store/Loader.h"
 #include "store/NodeTree.h"
@@ -100,6 +102,7 @@ void TfrmTree::CreateLayout()
     splLeftPane = new QSplitter(Qt::Vertical, Splitter1);
     splLeftPane->setObjectName(QStringLiteral("splLeftPane"));
     splLeftPane->setChildrenCollapsible(false);
+    SetNodeIcons(MakeToolIcon(ToolIcon::Branch), MakeToolIcon(ToolIcon::Item));
     auto *explorer = new ExplorerTree(splLeftPane);
     tvwTree = explorer;
     tvwTree->setObjectName(QStringLiteral("tvwTree"));
@@ -140,6 +143,8 @@ void TfrmTree::CreateLayout()
     tmrDelay->setSingleShot(true);
     tmrDelay->setInterval(10);
     connect(tmrDelay, &QTimer::timeout, this, &TfrmTree::tmrDelayTimer);
+    // The first paint tells that the window shows the new document.
+    tvwTree->viewport()->installEventFilter(this);
 }
 
 void TfrmTree::FormCreate(const StartupConfig &config)
@@ -188,9 +193,8 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     m_doc.documentChanged = false;
     m_doc.itemTextChanged = false;
 
-    const QString helpFile = WriteHelpFile(m_programFolder, m_doc.workFolder);
-    frmAbout = new TAboutBox(this);
-    frmHelp = new THelp(helpFile, this);
+    // The help window and the about box are made on first use.
+    WriteHelpFile(m_programFolder, m_doc.workFolder);
 
     m_pendingStartupFile = GetCommandLineFile(config.arguments);
     // The document's path and its recent entry must name the same file
@@ -281,10 +285,14 @@ void TfrmTree::FormActivate()
     if (m_doc.activated)
         return;
     m_doc.activated = true;
+    StartupStamp("activated");
     OfferRecovery();
     if (!m_pendingStartupFile.isEmpty()) {
         txtEdit->setEditorEnabled(false);
         tmrDelay->start();
+        // Painted already: the file need not wait for the timer.
+        if (m_firstPaintDone)
+            QTimer::singleShot(0, this, &TfrmTree::tmrDelayTimer);
     } else {
         QuitWhenIdleIfAsked();
     }
@@ -320,6 +328,7 @@ void TfrmTree::tmrDelayTimer()
         return;
     }
     OpenByName(name);
+    StartupStamp("start-up file opened");
     QGuiApplication::restoreOverrideCursor();
     QuitWhenIdleIfAsked();
 }
@@ -339,7 +348,7 @@ void TfrmTree::AfterOpen(bool addRecent)
     UpdateCaption();
     if (addRecent)
         AddRecentFileAndShow(m_doc.documentPath);
-    m_diskStamp = FileStamp::of(m_doc.documentPath, m_doc.master);
+    StampDiskFile(m_doc.documentPath, m_doc.master);
     m_doc.busy = false;
     m_doc.itemTextChanged = false;
 }
@@ -448,10 +457,25 @@ bool TfrmTree::FormClose()
 void TfrmTree::mnuHelpHowClick()
 {
     StorePoint();
-    frmHelp->showAndRaise();
+    helpWindow()->showAndRaise();
+}
+
+THelp *TfrmTree::helpWindow()
+{
+    // The guide is written again when it went missing since the start.
+    if (!frmHelp)
+        frmHelp = new THelp(WriteHelpFile(m_programFolder, m_doc.workFolder), this);
+    return frmHelp;
+}
+
+TAboutBox *TfrmTree::aboutBox()
+{
+    if (!frmAbout)
+        frmAbout = new TAboutBox(this);
+    return frmAbout;
 }
 
 void TfrmTree::HelpAbout1Execute()
 {
-    frmAbout->exec();
+    aboutBox()->exec();
 }

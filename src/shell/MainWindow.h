@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QStringList>
+#include <future>
 #include <memory>
 
 class QAction;
@@ -57,6 +58,9 @@ public:
     RichEdit *editor() const { return txtEdit; }
     const QString &programFolder() const { return m_programFolder; }
     const QString &pendingStartupFile() const { return m_pendingStartupFile; }
+    // The help window and the about box, made when first asked for.
+    THelp *helpWindow();
+    TAboutBox *aboutBox();
 
     // The tree file named on the command line: all arguments joined by single blanks.
     static QString GetCommandLineFile(const QStringList &arguments);
@@ -232,9 +236,19 @@ private:
     bool m_startedOk = false;
     bool m_masterBehind = false; // memory holds text the master file could not take
     bool m_firstShowDone = false;
+    bool m_firstPaintDone = false; // the explorer has been painted once
+    THelp *frmHelp = nullptr;
+    TAboutBox *frmAbout = nullptr;
     QString m_ownerRecorded;     // master file, document and title last recorded
     QStringList m_backupWarned;  // folders already said to refuse backups
-    FileStamp m_diskStamp;       // the document's file as opened or last saved
+    // The document's file as opened or last saved. Its hash is worked out
+    // beside the window (a big file takes a while) and waited for when needed.
+    FileStamp &DiskStamp();
+    void SetDiskStamp(const FileStamp &stamp);
+    // The stamp of the file at `path` now, the hash that of `content`.
+    void StampDiskFile(const QString &path, const MasterFile &content);
+    FileStamp m_diskStamp;
+    std::future<FileStamp> m_diskHash;
     bool m_askingReload = false;
     DocumentLock m_docLock;      // the open document, marked as open here
     bool m_readOnly = false;     // open in another copy: nothing may change
@@ -253,8 +267,6 @@ public:
     QTimer *tmrDelay = nullptr;
     QTimer *Timer1 = nullptr;
     QTimer *tmrIdleStore = nullptr; // stores typed text 2 s after the last key
-    THelp *frmHelp = nullptr;
-    TAboutBox *frmAbout = nullptr;
     TPreviewPrinter *PreviewPrinter1 = nullptr;
 
     QMenu *File1 = nullptr;

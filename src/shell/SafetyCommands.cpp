@@ -180,7 +180,7 @@ bool TfrmTree::RecoverLeftWork(const QString &master, const QString &document, c
     m_doc.documentChanged = true;
     AfterOpen(false);
     // The file on disk is what the recovered work was not saved to.
-    m_diskStamp = document.isEmpty() ? FileStamp() : FileStamp::read(document);
+    SetDiskStamp(document.isEmpty() ? FileStamp() : FileStamp::read(document));
     return true;
 }
 
@@ -232,7 +232,7 @@ void TfrmTree::WarnOfBackups(const QString &real, const BackupResult &result)
 
 bool TfrmTree::ConfirmOverwrite(const QString &unusable)
 {
-    if (!m_diskStamp.changedOnDisk(m_doc.documentPath))
+    if (!DiskStamp().changedOnDisk(m_doc.documentPath))
         return true;
     const MsgButton answer = m_dialogs->messageBox(
         m_doc.documentTitle,
@@ -254,7 +254,7 @@ void TfrmTree::CheckDiskFile()
 {
     if (!m_startedOk || !m_doc.activated || m_doc.busy || m_askingReload || m_doc.untitled
         || m_doc.documentChanged || m_doc.itemTextChanged || static_cast<ExplorerTree *>(tvwTree)->renaming()
-        || !m_diskStamp.changedOnDisk(m_doc.documentPath))
+        || !DiskStamp().changedOnDisk(m_doc.documentPath))
         return;
     // The question itself activates the window again when it closes.
     m_askingReload = true;
@@ -266,7 +266,7 @@ void TfrmTree::CheckDiskFile()
     if (answer == MsgButton::Yes && GuardedStart())
         OpenByName(m_doc.documentPath);
     else
-        m_diskStamp.acknowledge(m_doc.documentPath);
+        DiskStamp().acknowledge(m_doc.documentPath);
     m_askingReload = false;
 }
 
@@ -301,4 +301,35 @@ void TfrmTree::ApplyDocumentLock(bool opened)
     txtEdit->setReadOnly(m_readOnly);
     FileSave1->setEnabled(!m_readOnly);
     FileSaveAs1->setEnabled(!m_readOnly);
+}
+
+FileStamp &TfrmTree::DiskStamp()
+{
+    if (m_diskHash.valid()) {
+        const FileStamp hashed = m_diskHash.get();
+        // The stat stays the one taken when the file was written or read.
+        m_diskStamp.hash = hashed.hash;
+        if (!hashed.known())
+            m_diskStamp = {};
+    }
+    return m_diskStamp;
+}
+
+void TfrmTree::SetDiskStamp(const FileStamp &stamp)
+{
+    if (m_diskHash.valid())
+        m_diskHash.wait(); // its answer belongs to the file before
+    m_diskHash = {};
+    m_diskStamp = stamp;
+}
+
+void TfrmTree::StampDiskFile(const QString &path, const MasterFile &content)
+{
+    FileStamp now;
+    now.acknowledge(path); // size, time and inode as they are now; the hash follows
+    SetDiskStamp(now);
+    if (!now.known())
+        return;
+    // A copy shares the bytes with the document until either changes.
+    m_diskHash = std::async(std::launch::async, [path, content] { return FileStamp::of(path, content); });
 }

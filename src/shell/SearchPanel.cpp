@@ -108,6 +108,14 @@ QCheckBox *option(QWidget *parent, const char *name, const QString &caption, con
 
 } // namespace
 
+void SearchPanel::showEvent(QShowEvent *event)
+{
+    // The clear button's picture comes from the icon theme, a search the
+    // start of the program need not wait for: the panel is hidden until used.
+    edtSearchText->setClearButtonEnabled(true);
+    QWidget::showEvent(event);
+}
+
 SearchPanel::SearchPanel(QWidget *parent) : QWidget(parent), m_model(new SearchResultsModel(this))
 {
     setObjectName(QStringLiteral("pnlSearch"));
@@ -118,7 +126,6 @@ SearchPanel::SearchPanel(QWidget *parent) : QWidget(parent), m_model(new SearchR
     edtSearchText = new QLineEdit(this);
     edtSearchText->setObjectName(QStringLiteral("edtSearchText"));
     edtSearchText->setPlaceholderText(QStringLiteral("Find in all items"));
-    edtSearchText->setClearButtonEnabled(true);
     edtSearchText->setStatusTip(QStringLiteral("The text to find; Enter searches every item"));
     btnSearchClose = new QToolButton(this);
     btnSearchClose->setObjectName(QStringLiteral("btnSearchClose"));

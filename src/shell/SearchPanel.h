@@ -76,6 +76,9 @@ Q_SIGNALS:
     void searchRequested();
     void hitActivated(int row);
 
+protected:
+    void showEvent(QShowEvent *event) override;
+
 private:
     SearchResultsModel *m_model;
     QRegularExpression m_expression;

@@ -1,5 +1,10 @@
 #include "shell/ToolIcons.h"
 
+#include <QApplication>
+#include <QIconEngine>
+#include <QHash>
+#include <QStyle>
+#include <QStyleOption>
 #include <QPainter>
 #include <QPainterPath>
 #include <QPixmap>
@@ -35,16 +40,58 @@ void drawPage(QPainter &p, const QRect &r)
     p.setBrush(Qt::NoBrush);
 }
 
-} // namespace
-
-QIcon MakeToolIcon(ToolIcon kind)
+void drawToolIcon(QPainter &p, ToolIcon kind)
 {
-    QPixmap pm(16, 16);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
     p.setPen(QPen(QColor(40, 40, 40), 1.2));
     switch (kind) {
+    case ToolIcon::New: {
+        // A page with its corner folded.
+        QPainterPath page;
+        page.moveTo(3, 1);
+        page.lineTo(10, 1);
+        page.lineTo(13, 4);
+        page.lineTo(13, 15);
+        page.lineTo(3, 15);
+        page.closeSubpath();
+        p.setBrush(Qt::white);
+        p.drawPath(page);
+        p.drawPolyline(QPolygonF({QPointF(10, 1), QPointF(10, 4), QPointF(13, 4)}));
+        break;
+    }
+    case ToolIcon::Open: {
+        // A folder, open towards the viewer.
+        p.setBrush(QColor(225, 185, 90));
+        p.drawPolygon(QPolygonF({QPointF(1, 3), QPointF(6, 3), QPointF(7.5, 5), QPointF(13, 5),
+                                 QPointF(13, 14), QPointF(1, 14)}));
+        p.setBrush(QColor(245, 210, 120));
+        p.drawPolygon(QPolygonF({QPointF(3, 7.5), QPointF(15, 7.5), QPointF(13, 14), QPointF(1, 14)}));
+        break;
+    }
+    case ToolIcon::Branch:
+        // A closed folder.
+        p.setBrush(QColor(225, 185, 90));
+        p.drawPolygon(QPolygonF({QPointF(1, 3), QPointF(6, 3), QPointF(7.5, 5), QPointF(15, 5),
+                                 QPointF(15, 14), QPointF(1, 14)}));
+        p.drawLine(QPointF(1, 6.5), QPointF(15, 6.5));
+        break;
+    case ToolIcon::Item:
+        // A page of text.
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(3, 1, 10, 14));
+        p.setPen(QPen(QColor(120, 120, 120), 1));
+        for (int y = 4; y <= 12; y += 2)
+            p.drawLine(QPointF(5, y + 0.5), QPointF(11, y + 0.5));
+        break;
+    case ToolIcon::Save:
+        // A diskette: its label and its shutter.
+        p.setBrush(QColor(60, 90, 160));
+        p.drawRoundedRect(QRectF(1.5, 1.5, 13, 13), 1.5, 1.5);
+        p.setBrush(Qt::white);
+        p.drawRect(QRectF(4, 2, 8, 5));
+        p.setBrush(QColor(200, 200, 200));
+        p.drawRect(QRectF(4.5, 10, 7, 4.5));
+        break;
     case ToolIcon::Cut:
         p.drawEllipse(QPointF(4, 12), 2.5, 2.5);
         p.drawEllipse(QPointF(12, 12), 2.5, 2.5);
@@ -112,7 +159,50 @@ QIcon MakeToolIcon(ToolIcon kind)
         p.drawEllipse(QPointF(8, 8), 4, 4);
         break;
     }
-    return QIcon(pm);
+}
+
+// Draws the picture the first time a size of it is asked for, and keeps it.
+class ToolIconEngine : public QIconEngine
+{
+public:
+    explicit ToolIconEngine(ToolIcon kind) : m_kind(kind) {}
+    void paint(QPainter *painter, const QRect &rect, QIcon::Mode mode, QIcon::State state) override
+    {
+        painter->drawPixmap(rect, pixmap(rect.size(), mode, state));
+    }
+    QPixmap pixmap(const QSize &size, QIcon::Mode mode, QIcon::State) override
+    {
+        const bool disabled = mode == QIcon::Disabled;
+        const quint64 key = (quint64(size.width()) << 33) | (quint64(size.height()) << 1) | disabled;
+        QPixmap &drawn = m_drawn[key];
+        if (!drawn.isNull())
+            return drawn;
+        drawn = QPixmap(size);
+        drawn.fill(Qt::transparent);
+        QPainter p(&drawn);
+        p.scale(size.width() / 16.0, size.height() / 16.0);
+        drawToolIcon(p, m_kind);
+        p.end();
+        if (disabled) {
+            // Greyed as the style greys any picture of a disabled command.
+            QStyleOption option;
+            drawn = QApplication::style()->generatedIconPixmap(mode, drawn, &option);
+        }
+        return drawn;
+    }
+    QIconEngine *clone() const override { return new ToolIconEngine(m_kind); }
+    QList<QSize> availableSizes(QIcon::Mode, QIcon::State) override { return {QSize(16, 16)}; }
+
+private:
+    ToolIcon m_kind;
+    QHash<quint64, QPixmap> m_drawn; // by size and greyed or not
+};
+
+} // namespace
+
+QIcon MakeToolIcon(ToolIcon kind)
+{
+    return QIcon(new ToolIconEngine(kind));
 }
 
 void PaintAppIcon(QPainter &p, int size)

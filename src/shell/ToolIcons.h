@@ -4,8 +4,9 @@
 class QPainter;
 
 // Small tool-bar pictures drawn in code, so the program needs no icon theme.
+// Each is drawn when first shown: a menu's pictures cost nothing at start-up.
 enum class ToolIcon {
-    Cut, Copy, Paste, Font, Bold, Italic, Underline, TextColour,
+    New, Open, Save, Branch, Item, Cut, Copy, Paste, Font, Bold, Italic, Underline, TextColour,
     AlignLeft, AlignCenter, AlignRight, Print, Preview, Find, Options
 };
 QIcon MakeToolIcon(ToolIcon kind);

@@ -14,6 +14,7 @@
 #include "store/TreeKeys.h"
 
 #include <QApplication>
+#include <QElapsedTimer>
 #include <QFile>
 #include <QFileInfo>
 #include <QHash>
@@ -73,6 +74,7 @@ public:
             m_doc.progressBar->show();
         }
         m_step = qMax<qsizetype>(1, total / 100);
+        m_painted.start();
     }
     ~Progress()
     {
@@ -86,9 +88,13 @@ public:
             return;
         if (m_doc.progressBar) {
             m_doc.progressBar->setValue(int(m_done));
-            // Loading holds the event loop; paint now so the bar moves.
-            if (m_doc.progressBar->isVisible())
+            // Loading holds the event loop; paint now so the bar moves, as
+            // often as the eye follows (each paint goes to the screen): a
+            // load shorter than that is over before the bar could be seen.
+            if (m_doc.progressBar->isVisible() && m_painted.elapsed() >= 40) {
                 m_doc.progressBar->repaint();
+                m_painted.start();
+            }
         }
         if (m_doc.progress)
             m_doc.progress(m_done, m_total);
@@ -99,6 +105,7 @@ private:
     qsizetype m_total;
     qsizetype m_done = 0;
     qsizetype m_step = 1;
+    QElapsedTimer m_painted;
 };
 
 struct LoadFailure

@@ -24,11 +24,23 @@ QString NodePath(const QTreeWidgetItem *node)
     return names.join(QLatin1Char('\\'));
 }
 
+namespace {
+QIcon s_nodeIcons[2];
+} // namespace
+
+void SetNodeIcons(const QIcon &branch, const QIcon &item)
+{
+    s_nodeIcons[0] = branch;
+    s_nodeIcons[1] = item;
+}
+
 QIcon NodeIcon(bool item)
 {
     // The tool has no style to draw with; the pictures only matter on screen.
     if (!qobject_cast<QApplication *>(QCoreApplication::instance()))
         return {};
+    if (!s_nodeIcons[item].isNull())
+        return s_nodeIcons[item];
     static const QIcon branchIcon = QApplication::style()->standardIcon(QStyle::SP_DirIcon);
     static const QIcon itemIcon = QApplication::style()->standardIcon(QStyle::SP_FileIcon);
     return item ? itemIcon : branchIcon;

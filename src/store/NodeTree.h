@@ -35,6 +35,9 @@ void ForEachNode(QTreeWidget *tree, const std::function<bool(QTreeWidgetItem *)>
 
 // The picture of a branch (and the root) or an item; none without a screen style.
 QIcon NodeIcon(bool item);
+// The window's own pictures for NodeIcon, in place of the style's (whose
+// icon-theme lookup slows the start).
+void SetNodeIcons(const QIcon &branch, const QIcon &item);
 // A new node, not yet in any tree.
 QTreeWidgetItem *NewNode(const QString &name, int key);
 // Takes `node` out of its parent or tree and deletes it with everything below

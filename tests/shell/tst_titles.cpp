@@ -26,9 +26,9 @@ int showWindows(int argc, char **argv)
     QDir().mkpath(dir.filePath(QStringLiteral("program")));
     TfrmTree window(StartupConfig{dir.filePath(QStringLiteral("program/")), {}, {}, nullptr});
     window.show();
-    window.frmHelp->show();
-    window.frmAbout->show();
-    for (QWidget *w : QWidgetList{&window, window.frmHelp, window.frmAbout})
+    window.helpWindow()->show();
+    window.aboutBox()->show();
+    for (QWidget *w : QWidgetList{&window, window.helpWindow(), window.aboutBox()})
         if (!QTest::qWaitForWindowExposed(w))
             return 2;
     std::puts("shown");
