@@ -322,7 +322,7 @@ int scaleReport(const QString &self)
              return QStringList{q, QStringLiteral("check"), file};
          }, true, 3},
         {"open + load + check", [](const QString &s, const QString &, const QString &file) {
-             return QStringList{s, QStringLiteral("--open"), file, QStringLiteral("2")};
+             return QStringList{s, QStringLiteral("--open"), file, QStringLiteral("3")};
          }, false, 1},
         {"window: Save after an edit", [](const QString &s, const QString &, const QString &file) {
              return QStringList{s, QStringLiteral("--save"), file, QStringLiteral("3")};
