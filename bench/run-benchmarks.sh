@@ -9,5 +9,7 @@ for b in "$build"/bench/bench_*; do
 done
 echo "== peak memory while loading"
 "$build/bench/bench_load" --memory
+echo "== 1,000,000 nodes beside 100,000"
+"$build/bench/bench_load" --scale
 echo "== start-up, end to end"
 "$(dirname "$0")/startup-time.sh" "$build"

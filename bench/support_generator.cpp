@@ -3,6 +3,7 @@
 #include <QFile>
 #include <QFileInfo>
 #include <QList>
+#include <QSaveFile>
 
 namespace {
 const char *const kWords[] = {"notes", "recipe", "garden", "meeting", "research", "manual",
@@ -40,7 +41,11 @@ QByteArray GeneratedItemRtf(int seed, int bytes)
     return out;
 }
 
-QByteArray GenerateTreeFile(const GeneratedShape &shape)
+namespace {
+
+// Hands the file to `put` piece by piece, so a document of any size is made
+// without holding it whole.
+template <typename Put> void emitTreeFile(const GeneratedShape &shape, Put &&put)
 {
     const int tops = qMax(1, shape.branches / 200);
     const int subsPerTop = qMax(0, (shape.branches - tops) / tops);
@@ -71,31 +76,50 @@ QByteArray GenerateTreeFile(const GeneratedShape &shape)
         addItems(top);
     }
 
-    QByteArray out;
-    out.reserve(qsizetype(itemKeys.size()) * (shape.textBytes + 40) + nodeLines.size() * 32);
-    out += "Quivora Ver. 2.1\r\nCreated: 1/2/26\r\nLastSaved: 1/2/26\r\nRes1\r\nRes2\r\nRes3\r\nTree\r\n"
-           "1000000 0000000 $\r\n";
+    put("Quivora Ver. 2.1\r\nCreated: 1/2/26\r\nLastSaved: 1/2/26\r\nRes1\r\nRes2\r\nRes3\r\nTree\r\n"
+        "1000000 0000000 $\r\n");
     for (const QByteArray &l : nodeLines) {
-        out += l;
-        out += "\r\n";
+        put(l);
+        put("\r\n");
     }
-    out += "End\r\nData\r\nEnd\r\n";
+    put("End\r\nData\r\nEnd\r\n");
     for (int key : itemKeys) {
-        out += QByteArray::number(key);
-        out += "\r\n";
-        out += GeneratedItemRtf(key, shape.textBytes);
-        out += "End\r\n";
+        put(QByteArray::number(key));
+        put("\r\n");
+        put(GeneratedItemRtf(key, shape.textBytes));
+        put("End\r\n");
     }
+}
+
+} // namespace
+
+QByteArray GenerateTreeFile(const GeneratedShape &shape)
+{
+    QByteArray out;
+    out.reserve(qsizetype(shape.items) * (shape.textBytes + 40) + qsizetype(shape.branches + shape.items) * 32);
+    emitTreeFile(shape, [&out](QByteArrayView piece) { out += piece; });
     return out;
 }
 
 QString GenerateTreeFileAt(const QString &path, const GeneratedShape &shape)
 {
-    const QByteArray bytes = GenerateTreeFile(shape);
-    if (QFileInfo(path).size() == bytes.size())
+    // Made once and kept: a file of the size this shape gives is taken as made.
+    qint64 size = 0;
+    emitTreeFile(shape, [&size](QByteArrayView piece) { size += piece.size(); });
+    if (QFileInfo(path).size() == size)
         return path;
-    QFile f(path);
-    if (f.open(QIODevice::WriteOnly | QIODevice::Truncate))
-        f.write(bytes);
+    QSaveFile f(path);
+    if (!f.open(QIODevice::WriteOnly))
+        return path;
+    QByteArray buffer;
+    emitTreeFile(shape, [&](QByteArrayView piece) {
+        buffer += piece;
+        if (buffer.size() >= (1 << 22)) {
+            f.write(buffer);
+            buffer.truncate(0);
+        }
+    });
+    f.write(buffer);
+    f.commit();
     return path;
 }

@@ -78,7 +78,7 @@ int usage(const QCommandLineParser &parser, const QString &why)
 
 int cat(const QString &file, const QString &target, TextFormat format)
 {
-    QvrDocument d;
+    QvrDocument &d = CommandDocument();
     QString error;
     if (!d.open(file, &error))
         return cannotOpen(file, error);
@@ -104,7 +104,7 @@ int cat(const QString &file, const QString &target, TextFormat format)
 
 int exportItems(const QString &file, const QString &dir, TextFormat format)
 {
-    QvrDocument d;
+    QvrDocument &d = CommandDocument();
     QString error;
     if (!d.open(file, &error))
         return cannotOpen(file, error);
@@ -129,7 +129,7 @@ int exportItems(const QString &file, const QString &dir, TextFormat format)
 
 int check(const QString &file)
 {
-    QvrDocument d;
+    QvrDocument &d = CommandDocument();
     QString error;
     if (!d.open(file, &error))
         return cannotOpen(file, error);
@@ -145,7 +145,7 @@ int check(const QString &file)
 
 int tree(const QString &file)
 {
-    QvrDocument d;
+    QvrDocument &d = CommandDocument();
     QString error;
     if (!d.open(file, &error))
         return cannotOpen(file, error);

@@ -14,6 +14,12 @@ QvrDocument::~QvrDocument()
     ClearTree(&tree);
 }
 
+QvrDocument &CommandDocument()
+{
+    static QvrDocument *const document = new QvrDocument;
+    return *document;
+}
+
 bool QvrDocument::open(const QString &path, QString *error)
 {
     const QFileInfo info(path);

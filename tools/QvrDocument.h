@@ -43,6 +43,12 @@ public:
     QStringList loadMessages; // what loading and the check reported
 };
 
+// The document of the one command the tool runs. It is never taken apart:
+// the process ends right after the command, and the system takes all of its
+// memory back at once, where freeing a million nodes one by one would cost a
+// third of a check.
+QvrDocument &CommandDocument();
+
 // Calls `fn` for every node in tree order with its node path, built as the
 // walk goes (a path costs its own length, however deep the node lies), until
 // `fn` answers false.

@@ -72,7 +72,7 @@ int Grep(const QString &file, const SearchQuery &query)
         err << "qvr: " << error << Qt::endl;
         return ExitError;
     }
-    QvrDocument d;
+    QvrDocument &d = CommandDocument();
     if (!d.open(file, &error)) {
         err << "qvr: " << file << ": " << oneLine(error) << Qt::endl;
         return ExitError;

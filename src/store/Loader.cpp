@@ -7,6 +7,7 @@
 #include "store/Cp1252.h"
 #include "store/DocState.h"
 #include "store/Integrity.h"
+#include "store/KeyMap.h"
 #include "store/ItemEditor.h"
 #include "store/Messages.h"
 #include "store/NodeTree.h"
@@ -212,7 +213,7 @@ private:
     UserMessages *m_ui;
     QList<QTreeWidgetItem *> m_tops;
     QList<QTreeWidgetItem *> m_beforeRoot;
-    QHash<int, QTreeWidgetItem *> m_byKey;
+    KeyMap<QTreeWidgetItem *, nullptr> m_byKey;
     QTreeWidgetItem *m_start = nullptr;
     QTreeWidgetItem *m_firstRoot = nullptr;
     bool m_rootSeen = false;
@@ -414,7 +415,7 @@ QString TreeFileProblem(const MasterFile &content, int maxDepth)
     // Levels follow the loader: a node below its parent, one whose parent is
     // not known below the root.
     bool root = false;
-    QHash<int, int> depthOf;
+    KeyMap<int, -1> depthOf;
     if (maxDepth > 0)
         depthOf.reserve(content.nodes().size());
     for (const QByteArray &line : content.nodes()) {
@@ -429,8 +430,8 @@ QString TreeFileProblem(const MasterFile &content, int maxDepth)
             depthOf.insert(key, 0);
             continue;
         }
-        const auto it = depthOf.constFind(parent);
-        const int depth = it == depthOf.constEnd() ? 1 : *it + 1;
+        const int parentDepth = depthOf.value(parent);
+        const int depth = parentDepth < 0 ? 1 : parentDepth + 1;
         if (depth > maxDepth)
             return tooDeep;
         depthOf.insert(key, depth);

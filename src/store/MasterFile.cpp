@@ -211,8 +211,8 @@ void MasterFile::setLines(const QList<QByteArray> &lines)
 
 quint64 MasterFile::blockStamp(int key) const
 {
-    const auto it = m_blockIndex.constFind(key);
-    return it == m_blockIndex.constEnd() ? 0 : m_segments[*it].stamp;
+    const qsizetype pos = m_blockIndex.value(key);
+    return pos < 0 ? 0 : m_segments[pos].stamp;
 }
 
 void MasterFile::indexBlock(qsizetype pos)
@@ -228,21 +228,20 @@ void MasterFile::indexBlock(qsizetype pos)
 
 QByteArray MasterFile::blockText(int key) const
 {
-    const auto it = m_blockIndex.constFind(key);
-    if (it == m_blockIndex.constEnd())
+    const qsizetype pos = m_blockIndex.value(key);
+    if (pos < 0)
         return {};
-    QByteArray body = m_segments[*it].body;
+    QByteArray body = m_segments[pos].body;
     body.detach(); // never hand out a view into the bytes read
     return body;
 }
 
 void MasterFile::removeBlock(int key)
 {
-    const auto it = m_blockIndex.find(key);
-    if (it == m_blockIndex.end())
+    const qsizetype pos = m_blockIndex.value(key);
+    if (pos < 0)
         return;
-    const qsizetype pos = *it;
-    m_blockIndex.erase(it);
+    m_blockIndex.remove(key);
     m_textVersion = newStamp();
     // A damaged file may hold more blocks of the item; left behind, an older
     // one would be the text read next.

@@ -1,5 +1,7 @@
 #pragma once
 #include <QByteArray>
+#include "store/KeyMap.h"
+
 #include <QHash>
 #include <QList>
 #include <QSet>
@@ -100,7 +102,7 @@ private:
     QList<QByteArray> m_nodes;
     bool m_nodesClosed = false;
     QList<Segment> m_segments;
-    QHash<int, qsizetype> m_blockIndex; // key -> first block of that key
+    KeyMap<qsizetype, -1> m_blockIndex; // key -> first block of that key
     QSet<int> m_duplicateKeys;
     qsizetype m_removed = 0;
     quint64 m_textVersion = 0;

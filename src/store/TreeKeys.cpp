@@ -19,17 +19,17 @@ void TreeKeys::clear()
 
 void TreeKeys::add(int key)
 {
-    ++m_keys[key];
+    m_keys.insert(key, m_keys.value(key) + 1);
 }
 
 void TreeKeys::remove(int key)
 {
-    const auto it = m_keys.find(key);
-    if (it == m_keys.end())
+    const int count = m_keys.value(key);
+    if (count == 0)
         return;
-    if (--*it > 0)
+    m_keys.insert(key, count - 1); // 0 removes it
+    if (count > 1)
         return; // another node still carries it
-    m_keys.erase(it);
     if (IsBranchKey(key) && key < m_branchHint)
         m_branchHint = key;
     if (IsItemKey(key) && key < m_itemHint)

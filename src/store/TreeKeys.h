@@ -1,7 +1,7 @@
 #pragma once
+#include "store/KeyMap.h"
 #include "store/TreeFormat.h"
 
-#include <QHash>
 #include <QObject>
 
 class QTreeWidget;
@@ -32,7 +32,7 @@ public:
 
 private:
     explicit TreeKeys(QObject *parent) : QObject(parent) {}
-    QHash<int, int> m_keys; // key -> nodes carrying it (never 0)
+    KeyMap<int, 0> m_keys; // key -> nodes carrying it
     int m_branchHint = FirstBranchKey;
     int m_itemHint = FirstItemKey;
 };

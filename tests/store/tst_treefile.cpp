@@ -4,11 +4,15 @@
 
 #include "store/Cp1252.h"
 #include "store/DocState.h"
+#include "store/FileStamp.h"
+#include "store/KeyMap.h"
 #include "store/MasterChoice.h"
 #include "store/MasterFile.h"
 #include "store/TreeFormat.h"
 
+#include <QHash>
 #include <QLockFile>
+#include <QRandomGenerator>
 #include <QSysInfo>
 #include <QStandardPaths>
 #include <QTemporaryDir>
@@ -141,6 +145,51 @@ private Q_SLOTS:
         DeleteMasterFiles(work);
         for (int n = 0; n < MasterFileNumbers; ++n)
             QCOMPARE(QFile::exists(work + MasterFileName(n)), live.contains(n) || (dead.contains(n) && n != chosen));
+    }
+
+    // Keys near the others live in arrays, keys far out in a hash, and move
+    // over when the arrays grow: every step must answer as a plain hash does.
+    void keyMapAnswersAsAHash()
+    {
+        KeyMap<int, 0> map;
+        QHash<int, int> model;
+        QRandomGenerator random(7);
+        const int starts[] = {FirstBranchKey, FirstItemKey, FirstItemKey + 20000, LastItemKey - 5, RootKey, 12};
+        for (int step = 0; step < 60000; ++step) {
+            const int key = starts[random.bounded(6)] + int(random.bounded(step < 30000 ? 9000 : 40)) % 9000;
+            const int value = int(random.bounded(4)); // 0 removes
+            map.insert(key, value);
+            if (value)
+                model.insert(key, value);
+            else
+                model.remove(key);
+            const int probe = starts[random.bounded(6)] + int(random.bounded(9000));
+            QCOMPARE(map.value(probe), model.value(probe));
+            QCOMPARE(map.value(key), model.value(key));
+        }
+        QCOMPARE(map.size(), model.size());
+        for (auto it = model.cbegin(); it != model.cend(); ++it)
+            QCOMPARE(map.value(it.key()), it.value());
+    }
+
+    // The stamp hashes the content in memory, in whatever pieces it comes,
+    // as it hashes the file read back; one byte changed is another hash.
+    void stampHashesContentAsTheFile()
+    {
+        MasterFile m(m_dir.filePath(QStringLiteral("stamped")));
+        m.setContent("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\nTree\r\n1000000 0000000 $\r\nEnd\r\nData\r\nEnd\r\n");
+        m.appendBlock(3000001, "{\\rtf1 odd}");
+        m.appendBlock(3000002, "{\\rtf1 an odder length}\r\n\\par x");
+        QVERIFY(m.save());
+        const FileStamp held = FileStamp::of(m.path(), m);
+        QVERIFY(held.known());
+        QCOMPARE(held.hash, FileStamp::read(m.path()).hash);
+        QByteArray bytes = m.toBytes();
+        bytes[bytes.size() - 9] = 'X';
+        QFile f(m.path());
+        QVERIFY(f.open(QIODevice::WriteOnly) && f.write(bytes) == bytes.size());
+        f.close();
+        QVERIFY(FileStamp::read(m.path()).hash != held.hash);
     }
 
 private:
