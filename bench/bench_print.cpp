@@ -105,6 +105,40 @@ void BM_ReplayOnePage(benchmark::State &state)
     }
 }
 
+// The same on pages each shown once before: what paging back and forth in
+// the preview costs, text prepared at the first showing.
+void BM_ReplayShownPage(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < f.engine.PageCount(); ++i) {
+        QPainter painter(&image);
+        f.engine.Pages(i)->replayInto(painter, QRectF(image.rect()));
+    }
+    int page = 0;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        f.engine.Pages(page)->replayInto(painter, QRectF(image.rect()));
+        page = (page + 37) % f.engine.PageCount();
+    }
+}
+
+// Repainting the preview's page view on the page it already shows, at 100%:
+// a copy of the sheet replayed at its first showing, no replay in it.
+void BM_PreviewRepaintShownPage(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    TPreviewForm form(&f.engine);
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(900, 700);
+    form.show();
+    form.ZoomBox->setCurrentIndex(6);
+    form.ScrollBox1Resize();
+    for (auto _ : state)
+        benchmark::DoNotOptimize(form.PB1->grab().size());
+}
+
 // What a blank page costs the preview: the white sheet alone.
 void BM_BlankPage(benchmark::State &state)
 {
@@ -169,6 +203,8 @@ BENCHMARK(BM_LayoutOnceForPrinter)->Iterations(3)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_Paginate)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordOnePage)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayOnePage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayShownPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewRepaintShownPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlankPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZoomChange)->Arg(2)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupDefaults)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);
