@@ -6,7 +6,6 @@
 #include <QPixmap>
 #include <QTextItem>
 #include <QTextLayout>
-#include <atomic>
 
 int MetricFor(const DeviceMetrics &m, QPaintDevice::PaintDeviceMetric metric)
 {
@@ -314,12 +313,6 @@ const PageOp::Prepared &prepareText(const PageOp &op, const PageOp::Shaped &shap
 }
 
 } // namespace
-
-TPageRecording::TPageRecording()
-{
-    static std::atomic<quint64> next{0};
-    serial = ++next;
-}
 
 void TPageRecording::replay(QPainter &painter, const QPointF &offset, qreal scale) const
 {

@@ -75,9 +75,6 @@ struct PageOp
 class TPageRecording
 {
 public:
-    TPageRecording();
-    // Tells recordings apart for as long as the program runs (a view's copy of a page).
-    quint64 serial;
     DeviceMetrics metrics;
     QVector<PageOp> ops;
     QVector<QPainterPath> clips; // in device coordinates of the recording

@@ -34,29 +34,16 @@ protected:
     void paintEvent(QPaintEvent *) override
     {
         QPainter painter(this);
+        painter.fillRect(rect(), Qt::white);
         TPreviewPrinter *printer = m_form->m_printer;
         const int index = m_form->m_curPage + m_offset;
         DeviceMetrics m = printer->Metrics();
-        const TPageRecording *page = index < printer->PageCount() ? printer->Pages(index) : nullptr;
-        if (page)
+        painter.setRenderHint(QPainter::Antialiasing);
+        painter.setRenderHint(QPainter::TextAntialiasing);
+        if (index < printer->PageCount()) {
+            const TPageRecording *page = printer->Pages(index);
             m = page->metrics;
-        // The sheet is replayed once into a copy of the view's size; repaints
-        // of the same page (scrolling, a window passing over) copy it.
-        const QSize pixels = size() * devicePixelRatio();
-        if (page && qint64(pixels.width()) * pixels.height() <= MaxCopyPixels) {
-            if (m_copyOf != page->serial || m_copy.size() != pixels) {
-                m_copy = QImage(pixels, QImage::Format_RGB32);
-                m_copy.setDevicePixelRatio(devicePixelRatio());
-                m_copy.fill(Qt::white);
-                QPainter sheet(&m_copy);
-                replay(sheet, page);
-                m_copyOf = page->serial;
-            }
-            painter.drawImage(0, 0, m_copy);
-        } else {
-            painter.fillRect(rect(), Qt::white);
-            if (page)
-                replay(painter, page);
+            page->replayInto(painter, QRectF(rect()));
         }
         if (!m_form->GridBut->isChecked() || m.logPixelsX <= 0 || m.logPixelsY <= 0)
             return;
@@ -86,19 +73,8 @@ protected:
     }
 
 private:
-    static constexpr qint64 MaxCopyPixels = 8 << 20; // 32 MB a view
-
-    void replay(QPainter &painter, const TPageRecording *page) const
-    {
-        painter.setRenderHint(QPainter::Antialiasing);
-        painter.setRenderHint(QPainter::TextAntialiasing);
-        page->replayInto(painter, QRectF(rect()));
-    }
-
     TPreviewForm *m_form;
     int m_offset;
-    QImage m_copy;
-    quint64 m_copyOf = 0; // the serial of the page in m_copy
 };
 
 } // namespace previewform
