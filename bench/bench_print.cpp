@@ -18,6 +18,7 @@
 #include <QSettings>
 #include <QTemporaryDir>
 #include <QTextDocument>
+#include <QWindow>
 
 #include <benchmark/benchmark.h>
 
@@ -105,6 +106,45 @@ void BM_ReplayOnePage(benchmark::State &state)
     }
 }
 
+// The same on pages each shown once before: what paging back and forth in
+// the preview costs, text prepared at the first showing.
+void BM_ReplayShownPage(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
+    for (int i = 0; i < f.engine.PageCount(); ++i) {
+        QPainter painter(&image);
+        f.engine.Pages(i)->replayInto(painter, QRectF(image.rect()));
+    }
+    int page = 0;
+    for (auto _ : state) {
+        image.fill(Qt::white);
+        QPainter painter(&image);
+        f.engine.Pages(page)->replayInto(painter, QRectF(image.rect()));
+        page = (page + 37) % f.engine.PageCount();
+    }
+}
+
+// Scrolling the preview over a page at 200%: a strip of the view 40 pixels
+// high painted again, as scrolling exposes it (a replay clipped to the strip).
+void BM_PreviewRepaintStrip(benchmark::State &state)
+{
+    Fixture &f = fixture();
+    TPreviewForm form(&f.engine);
+    form.setWindowState(Qt::WindowNoState);
+    form.resize(900, 700);
+    form.show();
+    form.ZoomBox->setCurrentIndex(9); // 200%
+    form.ScrollBox1Resize();
+    while (!form.windowHandle()->isExposed())
+        QCoreApplication::processEvents(QEventLoop::WaitForMoreEvents);
+    int y = 0;
+    for (auto _ : state) {
+        form.PB1->repaint(0, y, form.PB1->width(), 40);
+        y = (y + 40) % (form.PB1->height() - 40);
+    }
+}
+
 // What a blank page costs the preview: the white sheet alone.
 void BM_BlankPage(benchmark::State &state)
 {
@@ -169,6 +209,8 @@ BENCHMARK(BM_LayoutOnceForPrinter)->Iterations(3)->Unit(benchmark::kMillisecond)
 BENCHMARK(BM_Paginate)->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_RecordOnePage)->UseManualTime()->Iterations(3)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ReplayOnePage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_ReplayShownPage)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_PreviewRepaintStrip)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_BlankPage)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_ZoomChange)->Arg(2)->Arg(200)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_StartupDefaults)->Arg(0)->Arg(1)->Unit(benchmark::kMillisecond);

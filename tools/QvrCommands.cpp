@@ -92,7 +92,11 @@ int cat(const QString &file, const QString &target, TextFormat format)
         err() << "qvr: " << file << ": " << target << " is not an item" << Qt::endl;
         return ExitNoItem;
     }
-    const QByteArray bytes = ItemTextBytes(d.doc.master, NodeKey(node), format);
+    const QByteArray bytes = ItemTextBytes(d.doc.master, NodeKey(node), format, &error);
+    if (!error.isEmpty()) {
+        err() << "qvr: " << file << ": " << target << ": " << error << Qt::endl;
+        return ExitCannotOpen;
+    }
     // Bytes as they are: the text stream would re-encode the RTF.
     if (std::fwrite(bytes.constData(), 1, size_t(bytes.size()), stdout) != size_t(bytes.size())
         || std::fflush(stdout) != 0) {

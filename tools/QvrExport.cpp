@@ -252,7 +252,10 @@ bool ExportDocument(QvrDocument &document, const QString &dir, TextFormat format
             for (struct stat st; source.valid && ::lstat(QFile::encodeName(path).constData(), &st) == 0
                                  && source.is(st);)
                 path = parent + QLatin1Char('/') + taken.take(base, extension);
-            if (!writeFile(path, ItemTextBytes(document.doc.master, NodeKey(node), format), result)) {
+            // An item whose PDF cannot be made gets no file; one already there stays.
+            QString why;
+            const QByteArray bytes = ItemTextBytes(document.doc.master, NodeKey(node), format, &why);
+            if (!(why.isEmpty() ? writeFile(path, bytes, result) : fail(result, path, why))) {
                 ok = false;
                 return false;
             }

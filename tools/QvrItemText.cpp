@@ -101,7 +101,7 @@ void embedPictures(QTextDocument &doc)
 
 } // namespace
 
-QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format)
+QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format, QString *error)
 {
     QTextDocument doc;
     if (master.hasBlock(key))
@@ -118,8 +118,11 @@ QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format)
         return doc.toHtml().toUtf8();
     case TextFormat::Pdf: {
         TPreviewPrinter layout; // the default page setup
-        QString error;
-        return PdfBytes(doc, layout, PaperForLocale(QLocale()), &error);
+        QString why;
+        const QByteArray pdf = PdfBytes(doc, layout, PaperForLocale(QLocale()), &why);
+        if (pdf.isEmpty() && error)
+            *error = why.isEmpty() ? QStringLiteral("the PDF could not be made") : why;
+        return pdf;
     }
     }
     return {};

@@ -19,5 +19,6 @@ std::optional<TextFormat> ParseTextFormat(const QString &name);
 QString TextFormatExtension(TextFormat format);
 
 // The text of item `key` in `format`. An item without a text block has empty
-// text: no bytes as txt, an empty document as rtf or html.
-QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format);
+// text: no bytes as txt, an empty document as rtf or html. A PDF that cannot
+// be made (text too big for the page) gives no bytes and the reason in `error`.
+QByteArray ItemTextBytes(const MasterFile &master, int key, TextFormat format, QString *error = nullptr);

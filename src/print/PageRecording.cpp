@@ -5,6 +5,7 @@
 #include <QPainter>
 #include <QPixmap>
 #include <QTextItem>
+#include <QTextLayout>
 
 int MetricFor(const DeviceMetrics &m, QPaintDevice::PaintDeviceMetric metric)
 {
@@ -216,24 +217,97 @@ int PageRecorder::metric(PaintDeviceMetric metric) const
 
 namespace {
 
-const PageOp::Prepared &prepareText(const PageOp &op, qreal fontScale, QPaintDevice *device)
+// Underline and strike-out were recorded as lines of their own.
+QFont plainFont(QFont f)
+{
+    f.setUnderline(false);
+    f.setStrikeOut(false);
+    f.setOverline(false);
+    return f;
+}
+
+// Shapes the item once on the recording's device with design metrics, as the
+// document layout did. Where the layout made the item wider than its text
+// (a justified line), the difference goes to its spaces in equal parts.
+const PageOp::Shaped &shapeText(const PageOp &op, const DeviceMetrics &metrics)
+{
+    if (op.shaped)
+        return *op.shaped;
+    auto shaped = std::make_shared<PageOp::Shaped>();
+    MetricsDevice device(metrics);
+    QTextLayout layout(op.text, plainFont(op.font), &device);
+    QTextOption option(Qt::AlignLeft | Qt::AlignAbsolute);
+    option.setUseDesignMetrics(true);
+    option.setWrapMode(QTextOption::NoWrap);
+    layout.setTextOption(option);
+    layout.setCacheEnabled(true); // the glyphs below come from this shaping
+    layout.beginLayout();
+    QTextLine line = layout.createLine();
+    line.setLineWidth(1e6);
+    layout.endLayout();
+    shaped->ascent = line.ascent();
+    shaped->glyphs = layout.glyphRuns();
+
+    const qsizetype spaces = op.text.count(QLatin1Char(' '));
+    const qreal extra = spaces ? (op.width - line.horizontalAdvance()) / qreal(spaces) : 0;
+    shaped->pieceStart.append(0);
+    shaped->pieceX.append(0);
+    if (extra > 0.01 && !op.text.isRightToLeft()) {
+        int before = 0;
+        for (int i = 0; i + 1 < op.text.size(); ++i) {
+            if (op.text.at(i) != QLatin1Char(' '))
+                continue;
+            ++before;
+            if (op.text.at(i + 1) == QLatin1Char(' '))
+                continue;
+            shaped->pieceStart.append(i + 1);
+            shaped->pieceX.append(line.cursorToX(i + 1) + before * extra);
+        }
+        // Each glyph moves right by the widening of the spaces to its left.
+        QList<qreal> spaceX;
+        for (const QGlyphRun &run : std::as_const(shaped->glyphs)) {
+            const quint32 space = run.rawFont().glyphIndexesForString(QStringLiteral(" ")).value(0);
+            const QList<quint32> ids = run.glyphIndexes();
+            const QList<QPointF> at = run.positions();
+            for (int g = 0; g < ids.size(); ++g)
+                if (ids.at(g) == space)
+                    spaceX.append(at.at(g).x());
+        }
+        for (QGlyphRun &run : shaped->glyphs) {
+            QList<QPointF> positions = run.positions();
+            for (QPointF &p : positions) {
+                int left = 0;
+                for (qreal x : spaceX)
+                    left += x < p.x() - 1e-6;
+                p.rx() += left * extra;
+            }
+            run.setPositions(positions);
+        }
+    }
+    op.shaped = shaped;
+    return *shaped;
+}
+
+const PageOp::Prepared &prepareText(const PageOp &op, const PageOp::Shaped &shaped, qreal fontScale,
+                                    QPaintDevice *device)
 {
     if (op.prepared && op.prepared->fontScale == fontScale)
         return *op.prepared;
     auto ready = std::make_shared<PageOp::Prepared>();
     ready->fontScale = fontScale;
-    QFont f = op.font;
+    QFont f = plainFont(op.font);
     if (f.pointSizeF() > 0)
         f.setPointSizeF(f.pointSizeF() * fontScale);
-    // Underline and strike-out were recorded as lines of their own.
-    f.setUnderline(false);
-    f.setStrikeOut(false);
-    f.setOverline(false);
     ready->font = QFont(f, device);
     ready->ascent = QFontMetricsF(ready->font, device).ascent();
-    ready->text.setText(op.text);
-    ready->text.setTextFormat(Qt::PlainText);
-    ready->text.setPerformanceHint(QStaticText::AggressiveCaching);
+    for (int i = 0; i < shaped.pieceStart.size(); ++i) {
+        const int from = shaped.pieceStart.at(i);
+        const int to = i + 1 < shaped.pieceStart.size() ? shaped.pieceStart.at(i + 1) : int(op.text.size());
+        QStaticText piece(op.text.mid(from, to - from));
+        piece.setTextFormat(Qt::PlainText);
+        piece.setPerformanceHint(QStaticText::AggressiveCaching);
+        ready->pieces.append(piece);
+    }
     op.prepared = ready;
     return *ready;
 }
@@ -248,27 +322,45 @@ void TPageRecording::replay(QPainter &painter, const QPointF &offset, qreal scal
     // A point size means the reference device's points; on the target the
     // same pixel size needs the size converted by the two resolutions.
     const qreal fontScale = qreal(metrics.logPixelsY) / painter.device()->logicalDpiY();
+    // On a raster target the glyphs shaped on the recording's device are
+    // drawn as they are; elsewhere (printers, PDF) text stays text.
+    const bool raster = painter.paintEngine() && painter.paintEngine()->type() == QPaintEngine::Raster;
     // Each clipped run of operations is drawn inside a save/restore pair,
     // so a clip the caller set stays in force and is only narrowed.
     int clip = -1;
+    const QTransform *transform = nullptr; // the one in force, if an operation's
     for (const PageOp &op : ops) {
         if (op.clip != clip) {
             if (clip >= 0)
                 painter.restore();
             clip = op.clip;
+            transform = nullptr;
             if (clip >= 0) {
                 painter.save();
                 painter.setWorldTransform(base);
                 painter.setClipPath(clips.at(clip), Qt::IntersectClip);
             }
         }
-        painter.setWorldTransform(op.transform * base);
+        if (!transform || *transform != op.transform) {
+            painter.setWorldTransform(op.transform * base);
+            transform = &op.transform;
+        }
         switch (op.kind) {
         case PageOp::Text: {
-            const PageOp::Prepared &ready = prepareText(op, fontScale, painter.device());
+            const PageOp::Shaped &shaped = shapeText(op, metrics);
+            if (painter.pen() != op.pen)
+                painter.setPen(op.pen);
+            if (raster) {
+                const QPointF top(op.pos.x(), op.pos.y() - shaped.ascent);
+                for (const QGlyphRun &run : shaped.glyphs)
+                    painter.drawGlyphRun(top, run);
+                break;
+            }
+            const PageOp::Prepared &ready = prepareText(op, shaped, fontScale, painter.device());
             painter.setFont(ready.font);
-            painter.setPen(op.pen);
-            painter.drawStaticText(QPointF(op.pos.x(), op.pos.y() - ready.ascent), ready.text);
+            for (int i = 0; i < ready.pieces.size(); ++i)
+                painter.drawStaticText(QPointF(op.pos.x() + shaped.pieceX.at(i), op.pos.y() - ready.ascent),
+                                       ready.pieces.at(i));
             break;
         }
         case PageOp::Path:

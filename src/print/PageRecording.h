@@ -1,5 +1,6 @@
 #pragma once
 #include <QFont>
+#include <QGlyphRun>
 #include <QImage>
 #include <QPainterPath>
 #include <QPaintDevice>
@@ -43,13 +44,26 @@ struct PageOp
     QRectF source;
     QImage image;
 
+    // Text shaped once against the recording's device, as the layout placed
+    // it: a justified line widens its spaces, so the text is kept in pieces
+    // that each start where the layout put them.
+    struct Shaped
+    {
+        qreal ascent = 0;             // baseline below the top of the glyphs' box
+        QVector<QGlyphRun> glyphs;    // for raster targets: positions relative to that top
+        QVector<int> pieceStart;      // for other targets: where each piece of the text begins
+        QVector<qreal> pieceX;        // and its distance from the item's start
+    };
+    mutable std::shared_ptr<const Shaped> shaped;
+
     // Text made ready for one target resolution, kept so that paging and
-    // zooming back and forth in the preview do not shape the text again.
+    // zooming back and forth do not shape the text again. Printers and PDF
+    // get text in the device's own font, so it stays text there.
     struct Prepared
     {
         qreal fontScale = 0;
         QFont font;
-        QStaticText text;
+        QVector<QStaticText> pieces;
         qreal ascent = 0;
     };
     mutable std::shared_ptr<Prepared> prepared;

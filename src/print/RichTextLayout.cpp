@@ -4,8 +4,57 @@
 #include <QPainter>
 #include <QTextBlock>
 #include <QTextDocument>
+#include <QTextCursor>
 #include <QTextLayout>
 #include <cmath>
+
+namespace {
+
+// A picture on a line taller than the body, or wider than it, is scaled down
+// (proportions kept) until its line fits: all of it shows, on a page of its
+// own if need be, where a part would otherwise be cut off or no page hold it.
+void fitPictures(QTextDocument *doc, QPaintDevice *device, const QSizeF &body)
+{
+    QTextObjectInterface *pictures = doc->documentLayout()->handlerForObject(QTextFormat::ImageObject);
+    if (!pictures)
+        return;
+    // Picture sizes are in pixels of 96 to the inch, as the layout reads them.
+    const qreal perPixel = device->logicalDpiY() / 96.0;
+    QList<std::pair<int, QTextImageFormat>> changes;
+    for (QTextBlock b = doc->begin(); b.isValid(); b = b.next()) {
+        for (auto it = b.begin(); !it.atEnd(); ++it) {
+            const QTextFragment fragment = it.fragment();
+            if (!fragment.charFormat().isImageFormat())
+                continue;
+            // Each character of the fragment is a picture of its own.
+            for (int at = fragment.position(); at < fragment.position() + fragment.length(); ++at) {
+                QTextImageFormat format = fragment.charFormat().toImageFormat();
+                const QSizeF size = pictures->intrinsicSize(doc, at, format);
+                const QTextLine line = b.layout()->lineForTextPosition(at - b.position());
+                if (size.isEmpty() || !line.isValid())
+                    continue;
+                // The line keeps its own height besides the picture's.
+                const qreal room = body.height() - (line.height() - size.height());
+                const qreal factor = qMin(room / size.height(), body.width() / size.width()) * 0.999;
+                if (factor >= 1 || factor <= 0)
+                    continue;
+                format.setWidth(size.width() * factor / perPixel);
+                format.setHeight(size.height() * factor / perPixel);
+                changes.append({at, format});
+            }
+        }
+    }
+    QTextCursor cursor(doc);
+    for (const auto &[position, format] : changes) {
+        cursor.setPosition(position);
+        cursor.setPosition(position + 1, QTextCursor::KeepAnchor);
+        cursor.setCharFormat(format);
+    }
+    if (!changes.isEmpty())
+        doc->documentLayout()->documentSize(); // laid out again with the pictures' new sizes
+}
+
+} // namespace
 
 RichTextLayout::RichTextLayout(const QTextDocument &source, QPaintDevice *device, const QSizeF &body)
     : m_doc(source.clone()), m_body(body)
@@ -22,6 +71,7 @@ RichTextLayout::RichTextLayout(const QTextDocument &source, QPaintDevice *device
     m_doc->setDocumentMargin(0);
     m_doc->setPageSize(body);
     m_doc->documentLayout()->documentSize(); // lays the whole text out once
+    fitPictures(m_doc.get(), device, body);
 
     // The layout pushes a line that would cross a page's bottom onto the next
     // page; the first line whose top is on a page starts that page.

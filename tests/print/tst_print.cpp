@@ -176,6 +176,51 @@ private Q_SLOTS:
         QVERIFY(footer.top() > 13200 - 900 && footer.top() < 13200 - 600);
     }
 
+    // A justified line reaches the right margin (one inch in) in the preview
+    // and on paper, as in the layout: its spaces widen, words keep their place.
+    void justifiedLinesReachTheMargin_data()
+    {
+        QTest::addColumn<bool>("paper");
+        QTest::newRow("preview") << false;
+        QTest::newRow("paper") << true;
+    }
+    void justifiedLinesReachTheMargin()
+    {
+        QFETCH(bool, paper);
+        QTextDocument doc;
+        doc.setHtml(QStringLiteral("<p align=justify style=\"font-family:'Times New Roman'; font-size:12pt\">%1</p>")
+                        .arg(QStringLiteral("a bb ccc Pneumonoultramicroscopicsilicovolcanoconiosis ").repeated(9)));
+        m_engine->TextOptions().PrintPageNumber = pnNone;
+        QVERIFY(m_engine->PrintRichText(doc));
+        const TPageRecording &page = *m_engine->Pages(0);
+        qreal end = 0; // where the first line's ink ends, in points from the sheet's left edge
+        if (!paper) {
+            QImage image(816, 1056, QImage::Format_RGB32); // the sheet at 96 pixels an inch
+            image.fill(Qt::white);
+            QPainter painter(&image);
+            page.replayInto(painter, QRectF(image.rect()));
+            painter.end();
+            const int baseline = qRound(page.ops.first().transform.map(page.ops.first().pos).y() * 96 / 1200);
+            for (int y = baseline - 10; y <= baseline; ++y)
+                for (int x = 0; x < image.width(); ++x)
+                    if (image.pixel(x, y) != qRgb(255, 255, 255))
+                        end = qMax(end, (x + 1) * 0.75);
+        } else {
+            QVERIFY(m_engine->PrintPages(0, 0));
+            const QString words = pdfTool("pdftotext", m_dir.filePath(QStringLiteral("printed.pdf")), {"-bbox"});
+            const QRegularExpression word(QStringLiteral("yMin=\"([\\d.]+)\" xMax=\"([\\d.]+)\""));
+            qreal firstLine = -1;
+            for (auto it = word.globalMatch(words); it.hasNext();) {
+                const auto m = it.next();
+                if (firstLine < 0)
+                    firstLine = m.captured(1).toDouble();
+                if (m.captured(1).toDouble() == firstLine)
+                    end = qMax(end, m.captured(2).toDouble());
+            }
+        }
+        QVERIFY2(qAbs(end - (612 - 72)) <= 1, qPrintable(QString::number(end)));
+    }
+
     // A body a tenth of an inch high: not even one line fits.
     void marginsWithoutRoomStop()
     {
@@ -184,6 +229,24 @@ private Q_SLOTS:
         QCOMPARE(m_engine->LastError(), QStringLiteral("The margins leave no room for text on the page."));
         QVERIFY(!m_engine->InDocument());
         QCOMPARE(m_engine->PageCount(), 0);
+    }
+
+    // A picture taller than the body (31 inches here) is drawn scaled down to it, proportions kept.
+    void tallPictureIsScaledToTheBody()
+    {
+        QTextDocument doc;
+        QImage tall(200, 3000, QImage::Format_RGB32);
+        tall.fill(Qt::blue);
+        doc.addResource(QTextDocument::ImageResource, QUrl(QStringLiteral("tall")), tall);
+        QTextCursor(&doc).insertImage(QStringLiteral("tall"));
+        QVERIFY2(m_engine->PrintRichText(doc), qPrintable(m_engine->LastError()));
+        QCOMPARE(m_engine->PageCount(), 1);
+        QRectF drawn;
+        for (const PageOp &op : m_engine->Pages(0)->ops)
+            if (op.kind == PageOp::Image)
+                drawn = op.transform.mapRect(op.target);
+        QVERIFY2(drawn.height() <= 10800 && drawn.height() > 10500, qPrintable(QString::number(drawn.height())));
+        QCOMPARE(qRound(drawn.height() / drawn.width()), 15);
     }
 
     // Pages 2 to 3 in two copies: two jobs of two pages, never four copies.

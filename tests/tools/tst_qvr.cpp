@@ -72,6 +72,9 @@ QByteArray fixture(const QString &name)
             "\\pard\\f0\\fs20 Caf\\'e9 \\b bold\\b0\\par", "second\\line line\\par", "}", "End",
             "3000003", "{\\rtf1\\ansi Tomato soup\\par}", "End",
             "3000002", "{\\rtf1\\ansi Backslash item\\par}", "End"});
+    if (name == "huge"_L1) // a line of 1000-point text, taller than any page
+        return crlf(header() + QList<QByteArray>{"1000000 0000000 $", "3000001 1000000 Big", "End", "3000001",
+                                                 "{\\rtf1\\ansi\\fs2000 Big\\par}", "End"});
     if (name == "older"_L1)
         return crlf({"Kestrava Ver. 1.1", "Tree", "1000000 $", "2000001 $\\Notes", "3000001 $\\Notes\\Tasks",
                      "3000002 $\\Top", "End", "3000001", "{\\rtf1\\ansi Old task\\par}", "End"});
@@ -333,6 +336,12 @@ void TestQvr::commands_data()
     QTest::newRow("cat html") << cat(u"3000001"_s) + QStringList{u"--format=html"_s} << "current" << 0
                               << "…font-family:'Arial'…font-weight:700;\">bold</span>…"_ba << "" << 0;
     QTest::newRow("cat pdf") << cat(u"3000001"_s) + QStringList{u"--format=pdf"_s} << "current" << 0 << "%PDF-…"_ba << "" << 0;
+    // A PDF that cannot be made is reported and gives no output, and no file.
+    const QString noRoom = u"The margins leave no room for text on the page.\n"_s;
+    QTest::newRow("cat pdf, text too big") << cat(u"3000001"_s) + QStringList{u"--format=pdf"_s} << "huge" << 2
+                                           << QByteArray() << "qvr: %1: 3000001: "_L1 + noRoom << 0;
+    QTest::newRow("export pdf, text too big") << exportTo + QStringList{u"--format=pdf"_s} << "huge" << 2 << QByteArray()
+                                              << "qvr: %2/Big.pdf: cannot write ("_L1 + noRoom.chopped(1) + ")\n"_L1 << 0;
     QTest::newRow("export 1000 items: quiet") << exportTo + QStringList{u"--format=html"_s} << "many1000" << 0
                                               << QByteArray("items: 1000\nfolders: 0\n") << "" << 0;
     QTest::newRow("export 1001 items: every tenth") << exportTo + QStringList{u"--format=html"_s} << "many1001" << 0
