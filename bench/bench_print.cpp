@@ -92,11 +92,9 @@ void BM_RecordOnePage(benchmark::State &state)
     }
 }
 
-// Replaying one page for the preview: a page at screen size.
-void BM_ReplayOnePage(benchmark::State &state)
+// Replays every 37th page into a page at screen size, as the preview shows one.
+void replayPages(benchmark::State &state, Fixture &f, QImage &image)
 {
-    Fixture &f = fixture();
-    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
     int page = 0;
     for (auto _ : state) {
         image.fill(Qt::white);
@@ -104,6 +102,13 @@ void BM_ReplayOnePage(benchmark::State &state)
         f.engine.Pages(page)->replayInto(painter, QRectF(image.rect()));
         page = (page + 37) % f.engine.PageCount();
     }
+}
+
+// Replaying one page for the preview: a page at screen size.
+void BM_ReplayOnePage(benchmark::State &state)
+{
+    QImage image(816, 1056, QImage::Format_ARGB32_Premultiplied);
+    replayPages(state, fixture(), image);
 }
 
 // The same on pages each shown once before: what paging back and forth in
@@ -116,13 +121,7 @@ void BM_ReplayShownPage(benchmark::State &state)
         QPainter painter(&image);
         f.engine.Pages(i)->replayInto(painter, QRectF(image.rect()));
     }
-    int page = 0;
-    for (auto _ : state) {
-        image.fill(Qt::white);
-        QPainter painter(&image);
-        f.engine.Pages(page)->replayInto(painter, QRectF(image.rect()));
-        page = (page + 37) % f.engine.PageCount();
-    }
+    replayPages(state, f, image);
 }
 
 // Scrolling the preview over a page at 200%: a strip of the view 40 pixels
