@@ -557,6 +557,9 @@ void Reader::addByte(char byte)
     }
     if (m_st.dest != Dest::Normal)
         return;
+    // Placed like any text: a byte after a table's last row starts the
+    // paragraph after the table, not one more in its last cell.
+    place();
     if (m_pendingPar)
         openBlock();
     if (!(m_st.ch == m_pendingKey))
