@@ -340,8 +340,15 @@ private:
                     m_body.word("cell");
                     continue;
                 }
-                for (std::size_t k = 0; k < blocks.size(); ++k)
-                    writeBlock(blocks[k], true, k + 1 == blocks.size() ? "cell" : "par");
+                for (std::size_t k = 0; k < blocks.size(); ++k) {
+                    // "\par\cell" reads as one paragraph end (as other writers
+                    // mean it), so an empty last paragraph gets a mark of its own.
+                    const bool last = k + 1 == blocks.size();
+                    const bool emptyLast = last && k > 0 && blocks[k].length() <= 1;
+                    writeBlock(blocks[k], true, last && !emptyLast ? "cell" : "par");
+                    if (emptyLast)
+                        m_body.word("cell");
+                }
             }
             m_body.word("row");
             m_body.newline();
