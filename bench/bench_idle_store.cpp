@@ -4,6 +4,7 @@
 // at most 50 ms whatever the document's size.
 #include "support_generator.h"
 #include "support_ratio.h"
+#include "support_window.h"
 
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
@@ -41,16 +42,7 @@ struct Setup
         const QString document = dir.filePath(QStringLiteral("doc.qvr"));
         QFile::copy(GenerateTreeFileAt(folder + QStringLiteral("/generated-x1.qvr")), document);
         QDir().mkpath(dir.filePath(QStringLiteral("program")));
-        window = std::make_unique<TfrmTree>(
-            StartupConfig{dir.filePath(QStringLiteral("program/")), {}, {document}, &dialogs});
-        window->show();
-        QElapsedTimer waited;
-        waited.start();
-        while (!(window->doc().activated && window->pendingStartupFile().isEmpty() && !window->doc().busy)
-               && waited.elapsed() < 600000) {
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
+        window = StartWindowOn(dir.filePath(QStringLiteral("program/")), document, &dialogs);
         ForEachNode(window->tree(), [this](QTreeWidgetItem *node) {
             if (!IsItem(node))
                 return true;

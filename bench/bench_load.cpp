@@ -7,6 +7,8 @@
 // peak memory taken in a process of its own.
 #include "support_generator.h"
 #include "support_ratio.h"
+#include "support_silent.h"
+#include "support_window.h"
 
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
@@ -37,14 +39,6 @@
 #include <unistd.h>
 
 namespace {
-
-class Silent : public UserMessages
-{
-public:
-    void showMessage(const QString &text) override { fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    MsgButton messageBox(const QString &, const QString &, MsgIcon, MsgButtons) override { return MsgButton::Cancel; }
-    void errorDialog(const QString &) override {}
-};
 
 QString benchFile(int scale)
 {
@@ -165,16 +159,6 @@ int timeOpen(const QString &path, int runs)
     return 0;
 }
 
-class BenchDialogs : public ScriptedDialogs
-{
-public:
-    void showMessage(const QString &text) override
-    {
-        fprintf(stderr, "message: %s\n", qPrintable(text));
-        ScriptedDialogs::showMessage(text);
-    }
-};
-
 // The window opens a copy of the document as a command-line start does; then
 // `runs` times: text typed into one item, another item selected (the text is
 // stored), and Save timed. Prints the fastest Save in seconds.
@@ -190,16 +174,7 @@ int timeWindowSave(const QString &path, int runs)
     const QString program = dir.filePath(QStringLiteral("program/"));
     QDir().mkpath(program);
     BenchDialogs dialogs;
-    StartupConfig config;
-    config.programFolder = program;
-    config.arguments = {document};
-    config.dialogs = &dialogs;
-    auto window = std::make_unique<TfrmTree>(config);
-    window->show();
-    while (!(window->doc().activated && window->pendingStartupFile().isEmpty() && !window->doc().busy)) {
-        QCoreApplication::processEvents();
-        QThread::msleep(2);
-    }
+    auto window = StartWindowOn(program, document, &dialogs);
     QList<QTreeWidgetItem *> items;
     ForEachNode(window->tree(), [&](QTreeWidgetItem *node) {
         if (IsItem(node))

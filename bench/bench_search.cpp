@@ -4,6 +4,7 @@
 // baseline; a repeated search while nothing changed under 0.3 s.
 #include "support_generator.h"
 #include "support_ratio.h"
+#include "support_silent.h"
 
 #include "store/DocState.h"
 #include "store/Loader.h"
@@ -21,14 +22,6 @@
 #include <cstdio>
 
 namespace {
-
-class Silent : public UserMessages
-{
-public:
-    void showMessage(const QString &text) override { fprintf(stderr, "message: %s\n", qPrintable(text)); }
-    MsgButton messageBox(const QString &, const QString &, MsgIcon, MsgButtons) override { return MsgButton::Cancel; }
-    void errorDialog(const QString &) override {}
-};
 
 struct Setup
 {

@@ -5,6 +5,7 @@
 // edit (vs an atomic copy of the file).
 #include "support_generator.h"
 #include "support_ratio.h"
+#include "support_window.h"
 
 #include "shell/Dialogs.h"
 #include "shell/MainWindow.h"
@@ -30,17 +31,6 @@
 
 namespace {
 
-// Every question answered as the benchmark needs; messages are shown on stderr.
-class BenchDialogs : public ScriptedDialogs
-{
-public:
-    void showMessage(const QString &text) override
-    {
-        fprintf(stderr, "message: %s\n", qPrintable(text));
-        ScriptedDialogs::showMessage(text);
-    }
-};
-
 struct Setup
 {
     QTemporaryDir dir;
@@ -61,19 +51,7 @@ struct Setup
 
         const QString program = dir.filePath(QStringLiteral("program/"));
         QDir().mkpath(program);
-        StartupConfig config;
-        config.programFolder = program;
-        config.arguments = {document}; // opened the way a command-line start opens it
-        config.dialogs = &dialogs;
-        window = std::make_unique<TfrmTree>(config);
-        window->show();
-        QElapsedTimer waited;
-        waited.start();
-        while (!(window->doc().activated && window->pendingStartupFile().isEmpty() && !window->doc().busy)
-               && waited.elapsed() < 600000) {
-            QCoreApplication::processEvents();
-            QThread::msleep(2);
-        }
+        window = StartWindowOn(program, document, &dialogs);
     }
 
     // The first `n` items of the tree, in tree order.
