@@ -21,16 +21,53 @@ void drawAlign(QPainter &p, int mode)
     }
 }
 
-void drawLetter(QPainter &p, const QString &letter, bool bold, bool italic, bool underline)
+// The letters of the format commands are drawn as strokes: loading a face
+// of a font for four sixteen-pixel letters costs more than the whole bar.
+enum class Letter { A, B, I, U };
+
+void drawLetter(QPainter &p, Letter letter, bool bold, const QColor &color = QColor(40, 40, 40))
 {
-    QFont f(QStringLiteral("Serif"));
-    f.setPixelSize(13);
-    f.setBold(bold);
-    f.setItalic(italic);
-    p.setFont(f);
-    p.drawText(QRect(0, -1, 16, 15), Qt::AlignCenter, letter);
-    if (underline)
-        p.drawLine(QPointF(3.5, 14.5), QPointF(12.5, 14.5));
+    p.save();
+    p.setPen(QPen(color, bold ? 2.3 : 1.5, Qt::SolidLine, Qt::FlatCap, Qt::MiterJoin));
+    p.setBrush(Qt::NoBrush);
+    QPainterPath path;
+    switch (letter) {
+    case Letter::A:
+        path.moveTo(3.5, 13);
+        path.lineTo(8, 2.5);
+        path.lineTo(12.5, 13);
+        path.moveTo(5.4, 9);
+        path.lineTo(10.6, 9);
+        break;
+    case Letter::B:
+        path.moveTo(4.5, 2.5);
+        path.lineTo(8.5, 2.5);
+        path.cubicTo(11.5, 2.5, 11.5, 7.5, 8.5, 7.5);
+        path.lineTo(4.5, 7.5);
+        path.moveTo(8.5, 7.5);
+        path.cubicTo(12.5, 7.5, 12.5, 13, 8.5, 13);
+        path.lineTo(4.5, 13);
+        path.moveTo(4.5, 1.5);
+        path.lineTo(4.5, 14);
+        break;
+    case Letter::I:
+        // Slanted, with the feet of a book face.
+        path.moveTo(9.5, 2.5);
+        path.lineTo(6.5, 13);
+        path.moveTo(7.5, 2.5);
+        path.lineTo(11.5, 2.5);
+        path.moveTo(4.5, 13);
+        path.lineTo(8.5, 13);
+        break;
+    case Letter::U:
+        path.moveTo(4.5, 2);
+        path.lineTo(4.5, 9);
+        path.cubicTo(4.5, 13.5, 11.5, 13.5, 11.5, 9);
+        path.lineTo(11.5, 2);
+        break;
+    }
+    p.drawPath(path);
+    p.restore();
 }
 
 void drawPage(QPainter &p, const QRect &r)
@@ -110,21 +147,16 @@ void drawToolIcon(QPainter &p, ToolIcon kind)
         p.setBrush(QColor(120, 120, 120));
         p.drawRect(QRectF(5, 1, 6, 3));
         break;
-    case ToolIcon::Font: {
-        QFont f = p.font();
-        f.setPixelSize(14);
-        f.setBold(true);
-        p.setFont(f);
-        p.setPen(QColor(20, 20, 120));
-        p.drawText(QRect(0, 0, 16, 16), Qt::AlignCenter, QStringLiteral("A"));
+    case ToolIcon::Font: drawLetter(p, Letter::A, true, QColor(20, 20, 120)); break;
+    case ToolIcon::Bold: drawLetter(p, Letter::B, true); break;
+    case ToolIcon::Italic: drawLetter(p, Letter::I, false); break;
+    case ToolIcon::Underline:
+        drawLetter(p, Letter::U, false);
+        p.drawLine(QPointF(3.5, 15), QPointF(12.5, 15));
         break;
-    }
-    case ToolIcon::Bold: drawLetter(p, QStringLiteral("B"), true, false, false); break;
-    case ToolIcon::Italic: drawLetter(p, QStringLiteral("I"), false, true, false); break;
-    case ToolIcon::Underline: drawLetter(p, QStringLiteral("U"), false, false, true); break;
     case ToolIcon::TextColour:
-        drawLetter(p, QStringLiteral("A"), false, false, false);
-        p.fillRect(QRectF(2, 13, 12, 3), QColor(210, 30, 30));
+        drawLetter(p, Letter::A, false);
+        p.fillRect(QRectF(2, 13.5, 12, 2.5), QColor(210, 30, 30));
         break;
     case ToolIcon::AlignLeft: drawAlign(p, 0); break;
     case ToolIcon::AlignCenter: drawAlign(p, 1); break;
