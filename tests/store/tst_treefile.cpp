@@ -45,6 +45,15 @@ private Q_SLOTS:
         QByteArray cr = crlf;
         cr.replace("\r\n", "\r");
         QTest::newRow("CR lines are written CR LF") << cr << crlf;
+        // A few lone CR among CR LF lines: each still ends a line.
+        QByteArray mixed = crlf;
+        mixed.replace("End\r\n3000001\r\n", "End\r3000001\r\n");
+        QTest::newRow("one lone CR among CR LF lines") << mixed << crlf;
+        QByteArray doubled = crlf;
+        doubled.replace("{\\rtf1 a}\r\n", "{\\rtf1 a}\r\r\n");
+        QByteArray doubledWritten = crlf;
+        doubledWritten.replace("{\\rtf1 a}\r\n", "{\\rtf1 a}\r\n\r\n");
+        QTest::newRow("CR before CR LF") << doubled << doubledWritten;
         QTest::newRow("last line without line end")
             << QByteArray("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\nTree\r\n1000000 0000000 $\r\nEnd\r\n3000001\r\nx")
             << QByteArray("a\r\nb\r\nc\r\nd\r\ne\r\nf\r\nTree\r\n1000000 0000000 $\r\nEnd\r\n3000001\r\nx\r\n");
