@@ -12,9 +12,8 @@ namespace {
 QDate g_fixedToday;
 }
 
-NodeItem::NodeItem(const QString &name, int key) : QTreeWidgetItem(Type), m_key(key)
+NodeItem::NodeItem(const QString &name, int key) : QTreeWidgetItem(Type), m_key(key), m_name(name)
 {
-    setText(0, name);
     ++s_live;
 }
 
@@ -27,6 +26,8 @@ QVariant NodeItem::data(int column, int role) const
 {
     if (column == 0 && role == Qt::UserRole)
         return m_key;
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+        return m_name;
     if (column == 0 && role == Qt::DecorationRole) {
         const QIcon icon = NodeIcon(IsItemKey(m_key));
         if (!icon.isNull())
@@ -42,6 +43,8 @@ void NodeItem::setData(int column, int role, const QVariant &value)
         emitDataChanged();
         return;
     }
+    if (column == 0 && (role == Qt::DisplayRole || role == Qt::EditRole))
+        m_name = value.toString();
     QTreeWidgetItem::setData(column, role, value);
 }
 

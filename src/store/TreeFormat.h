@@ -22,6 +22,9 @@ inline bool IsItemKey(int key) { return key > BranchKeyEnd; }
 // An explorer node made by the store: its key is a field rather than item
 // data, since the loader and the integrity check read it for every node, and
 // its picture follows from the key instead of being stored in every node.
+// Its name is a field too: the base class would keep it in lists of its own,
+// made for every node of a load. A rename also goes to the base class, which
+// tells the view.
 class NodeItem : public QTreeWidgetItem
 {
 public:
@@ -38,6 +41,7 @@ public:
 
 private:
     int m_key;
+    QString m_name;
     static inline qsizetype s_live = 0;
 };
 
