@@ -106,14 +106,14 @@ void TfrmTree::mnuMRUClick(int slot)
     OpenByName(path);
 }
 
-void TfrmTree::OpenByName(const QString &path)
+void TfrmTree::OpenByName(const QString &path, ReadAhead *readAhead)
 {
     tvwTree->setUpdatesEnabled(false);
     if (!ClaimDocument(path)) {
         AfterRefusedOpen();
         return;
     }
-    const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path);
+    const OpenResult result = OpenTreeFile(tvwTree, txtEdit, m_doc, path, readAhead);
     m_doc.busy = true;
     if (result == OpenResult::Refused)
         AfterRefusedOpen();

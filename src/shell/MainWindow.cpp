@@ -57,6 +57,11 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
     m_doc.maxDepth = MaxShownDepth;
     m_doc.enableItemCommands = [this](bool on) { SetItemCommandsEnabled(on); };
 
+    // Read on a second thread while the window is made; opened in its turn.
+    ChooseStartupFile(config);
+    if (!m_pendingStartupFile.isEmpty())
+        m_startupRead.start(m_pendingStartupFile, MaxShownDepth);
+
     CreateLayout();
     CreateActions();
     CreateMenus();
@@ -196,14 +201,6 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     // The help window and the about box are made on first use.
     WriteHelpFile(m_programFolder, m_doc.workFolder);
 
-    m_pendingStartupFile = GetCommandLineFile(config.arguments);
-    // The document's path and its recent entry must name the same file
-    // whichever folder the program is started from next time.
-    if (!m_pendingStartupFile.isEmpty())
-        m_pendingStartupFile = QFileInfo(m_pendingStartupFile).absoluteFilePath();
-    else
-        ApplyStartupOption();
-
     ApplyStoredAppearance();
     SetUpSafety();
     if (m_pendingStartupFile.isEmpty())
@@ -228,6 +225,17 @@ void TfrmTree::ApplyStoredAppearance()
     txtEdit->setPalette(editPalette);
     treePalette.setColor(QPalette::Base, TreeColor());
     tvwTree->setPalette(treePalette);
+}
+
+void TfrmTree::ChooseStartupFile(const StartupConfig &config)
+{
+    m_pendingStartupFile = GetCommandLineFile(config.arguments);
+    // The document's path and its recent entry must name the same file
+    // whichever folder the program is started from next time.
+    if (!m_pendingStartupFile.isEmpty())
+        m_pendingStartupFile = QFileInfo(m_pendingStartupFile).absoluteFilePath();
+    else
+        ApplyStartupOption();
 }
 
 QString TfrmTree::GetCommandLineFile(const QStringList &arguments)
@@ -327,7 +335,7 @@ void TfrmTree::tmrDelayTimer()
         QGuiApplication::restoreOverrideCursor();
         return;
     }
-    OpenByName(name);
+    OpenByName(name, &m_startupRead);
     StartupStamp("start-up file opened");
     QGuiApplication::restoreOverrideCursor();
     QuitWhenIdleIfAsked();

@@ -3,6 +3,7 @@
 #include "store/DocumentLock.h"
 #include "store/FileStamp.h"
 #include "store/MasterChoice.h"
+#include "store/ReadAhead.h"
 
 #include <QMainWindow>
 #include <QStringList>
@@ -176,7 +177,10 @@ private:
     // The file was refused and the open document stays: show it as it was.
     void AfterRefusedOpen();
     // Opens a file named by the start-up or a recent entry, with the steps after it.
-    void OpenByName(const QString &path);
+    void OpenByName(const QString &path, ReadAhead *readAhead = nullptr);
+    // The file to open once the window shows: the command line's, else the
+    // one the start-up option names.
+    void ChooseStartupFile(const StartupConfig &config);
     bool GuardedStart();
     // Brings the master file in step with the document in memory: writes it
     // again when it went missing (its folder is made again) or fell behind.
@@ -250,6 +254,7 @@ private:
     FileStamp m_diskStamp;
     std::future<FileStamp> m_diskHash;
     bool m_askingReload = false;
+    ReadAhead m_startupRead;     // the start-up file, read while the window is made
     DocumentLock m_docLock;      // the open document, marked as open here
     bool m_readOnly = false;     // open in another copy: nothing may change
     bool m_openReadOnly = false; // the open under way was answered read-only

@@ -11,6 +11,7 @@
 #include "store/ItemEditor.h"
 #include "store/Messages.h"
 #include "store/NodeTree.h"
+#include "store/ReadAhead.h"
 #include "store/TreeFormat.h"
 #include "store/TreeKeys.h"
 
@@ -343,7 +344,8 @@ bool LoadTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
     return buildTree(tree, editor, doc);
 }
 
-OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path)
+OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path,
+                        ReadAhead *readAhead)
 {
     WaitCursor wait;
     doc.busy = true; // stays set for the caller, which clears it once the selection is set
@@ -352,7 +354,10 @@ OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, co
     // of the open document is given up; it is only ever read.
     MasterFile incoming(doc.masterPath());
     QString problem;
-    if (!incoming.load(path, &problem) || !(problem = TreeFileProblem(incoming, doc.maxDepth)).isEmpty()) {
+    bool readable = readAhead && readAhead->take(path, &incoming, &problem);
+    if (!readable && (readable = incoming.load(path, &problem)))
+        problem = TreeFileProblem(incoming, doc.maxDepth);
+    if (!readable || !problem.isEmpty()) {
         if (doc.ui)
             doc.ui->showMessage(CannotOpenMessage(DocumentTitleFor(path), problem));
         return OpenResult::Refused;

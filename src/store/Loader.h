@@ -5,6 +5,7 @@
 class QTreeWidget;
 class ItemEditor;
 class MasterFile;
+class ReadAhead;
 struct DocState;
 
 // Writes the twelve lines of a new document to the master file.
@@ -34,8 +35,10 @@ enum class OpenResult {
 // memory only when doc has no master file path: the command-line tool). The
 // file is read and checked (TreeFileProblem) before anything of the open
 // document is given up; a refusal says why in the cannot-open message. The
-// user's file is only read. Busy is left set for the caller.
-OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path);
+// user's file is only read. Busy is left set for the caller. `readAhead`:
+// the file may have been read and checked already (the start-up file).
+OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, const QString &path,
+                        ReadAhead *readAhead = nullptr);
 
 // The dialog variant: `askPath` shows the open dialog and answers the chosen
 // path, empty when cancelled. Answers false when the dialog was cancelled.

@@ -6,6 +6,7 @@
 
 #include "store/Integrity.h"
 #include "store/NodeOps.h"
+#include "store/ReadAhead.h"
 
 #include <QStandardPaths>
 
@@ -189,6 +190,58 @@ private Q_SLOTS:
         d->state.maxDepth = maxDepth + 1;
         if (maxDepth > 0)
             QCOMPARE(OpenTreeFile(d->tree.get(), nullptr, d->state, path), OpenResult::Opened);
+    }
+
+    // The start-up file is read on a second thread before its turn to open;
+    // whatever happened to it meanwhile, the open shows it as it is then.
+    void readAhead_data()
+    {
+        QTest::addColumn<QString>("change");
+        QTest::addColumn<QStringList>("tree"); // empty: refused
+        const QStringList soup{"$", "$\\Soup"}, stew{"$", "$\\Stew"};
+        QTest::newRow("unchanged") << "" << soup;
+        QTest::newRow("rewritten in place, same size") << "rewrite" << stew;
+        QTest::newRow("replaced by another file") << "replace" << stew;
+        QTest::newRow("grown") << "grow" << QStringList{"$", "$\\Soup", "$\\Stew"};
+        QTest::newRow("removed") << "remove" << QStringList{};
+        QTest::newRow("mended after a refusal") << "mend" << stew;
+        QTest::newRow("another file opened") << "other" << stew;
+    }
+    void readAhead()
+    {
+        QFETCH(QString, change);
+        QFETCH(QStringList, tree);
+        const QString path = d->dir.filePath(QStringLiteral("doc.qvr"));
+        const QString other = d->dir.filePath(QStringLiteral("other.qvr"));
+        const QByteArray stew = file({"1000000 0000000 $", "3000001 1000000 Stew"});
+        WriteFile(path, change == "mend" ? QByteArray("not a tree\r\n") : file({"1000000 0000000 $", "3000001 1000000 Soup"}));
+        ReadAhead ahead;
+        ahead.start(path, 0);
+        ahead.wait(); // read before the change, as when the window takes long
+        if (change == "rewrite" || change == "mend") {
+            QFile f(path);
+            QVERIFY(f.open(QIODevice::ReadWrite | QIODevice::Truncate));
+            f.write(stew);
+            // A later time than the first writing's, even on a coarse clock.
+            QVERIFY(f.setFileTime(QDateTime::currentDateTime().addSecs(5), QFileDevice::FileModificationTime));
+        } else if (change == "replace") {
+            WriteFile(other, stew);
+            QVERIFY(QFile::remove(path) && QFile::rename(other, path));
+        } else if (change == "grow") {
+            WriteFile(path, file({"1000000 0000000 $", "3000001 1000000 Soup", "3000002 1000000 Stew"}));
+        } else if (change == "remove") {
+            QVERIFY(QFile::remove(path));
+        } else if (change == "other") {
+            WriteFile(other, stew);
+        }
+        const QString opened = change == "other" ? other : path;
+        const OpenResult result = OpenTreeFile(d->tree.get(), nullptr, d->state, opened, &ahead);
+        QCOMPARE(result, tree.isEmpty() ? OpenResult::Refused : OpenResult::Opened);
+        if (tree.isEmpty())
+            return;
+        QCOMPARE(d->paths(), tree);
+        QCOMPARE(FileBytes(d->state.masterPath()), FileBytes(opened));
+        QCOMPARE(d->state.master.toBytes(), FileBytes(opened));
     }
 
     // Far deeper than any call stack: loading, paths, the check, deleting
