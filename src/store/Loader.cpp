@@ -88,15 +88,13 @@ public:
         // A bar moved for every node would cost more than the nodes themselves.
         if (++m_done % m_step != 0 && m_done != m_total)
             return;
-        if (m_doc.progressBar) {
+        // Loading holds the event loop, and a bar that moves paints itself
+        // at once and sends the paint to the screen: it is moved only as
+        // often as the eye follows. A load shorter than that is over before
+        // the bar could be seen.
+        if (m_doc.progressBar && m_painted.elapsed() >= 40) {
             m_doc.progressBar->setValue(int(m_done));
-            // Loading holds the event loop; paint now so the bar moves, as
-            // often as the eye follows (each paint goes to the screen): a
-            // load shorter than that is over before the bar could be seen.
-            if (m_doc.progressBar->isVisible() && m_painted.elapsed() >= 40) {
-                m_doc.progressBar->repaint();
-                m_painted.start();
-            }
+            m_painted.start();
         }
         if (m_doc.progress)
             m_doc.progress(m_done, m_total);
