@@ -73,14 +73,13 @@ public:
         if (m_doc.progressBar) {
             m_doc.progressBar->setRange(0, int(qMin<qsizetype>(total, INT_MAX)));
             m_doc.progressBar->setValue(0);
-            m_doc.progressBar->show();
         }
         m_step = qMax<qsizetype>(1, total / 100);
         m_painted.start();
     }
     ~Progress()
     {
-        if (m_doc.progressBar)
+        if (m_doc.progressBar && m_shown)
             m_doc.progressBar->hide();
     }
     void advance()
@@ -91,8 +90,11 @@ public:
         // Loading holds the event loop, and a bar that moves paints itself
         // at once and sends the paint to the screen: it is moved only as
         // often as the eye follows. A load shorter than that is over before
-        // the bar could be seen.
+        // the bar could be seen, and never shows it.
         if (m_doc.progressBar && m_painted.elapsed() >= 40) {
+            if (!m_shown)
+                m_doc.progressBar->show();
+            m_shown = true;
             m_doc.progressBar->setValue(int(m_done));
             m_painted.start();
         }
@@ -106,6 +108,7 @@ private:
     qsizetype m_done = 0;
     qsizetype m_step = 1;
     QElapsedTimer m_painted;
+    bool m_shown = false;
 };
 
 struct LoadFailure
