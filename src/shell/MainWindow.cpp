@@ -63,6 +63,9 @@ TfrmTree::TfrmTree(const StartupConfig &config, QWidget *parent) : QMainWindow(p
         m_startupRead.start(m_pendingStartupFile, MaxShownDepth);
 
     CreateLayout();
+    // Fonts and colours before anything is laid out: set later, they lay
+    // the explorer out again.
+    ApplyStoredAppearance();
     CreateActions();
     CreateMenus();
     CreateToolBar();
@@ -201,7 +204,6 @@ void TfrmTree::FormCreate(const StartupConfig &config)
     // The help window and the about box are made on first use.
     WriteHelpFile(m_programFolder, m_doc.workFolder);
 
-    ApplyStoredAppearance();
     SetUpSafety();
     if (m_pendingStartupFile.isEmpty())
         QGuiApplication::restoreOverrideCursor();
