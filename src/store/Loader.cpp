@@ -25,6 +25,7 @@
 #include <QTreeWidget>
 
 #include <filesystem>
+#include <future>
 
 QString DocumentTitleFor(const QString &path)
 {
@@ -263,9 +264,52 @@ bool BuildExplorer(QTreeWidget *tree, DocState &doc, bool expand)
 
 namespace {
 
-// Builds the tree from the content already in doc.master.
-bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
+// The master file of an opened document starts as a byte copy of the user's
+// file, made by the system on a second thread while the explorer is built
+// from memory; the user's file stays the durable original, so no flush.
+// Whatever touches the master file next first waits for it (finish).
+class MasterCopy
 {
+public:
+    MasterCopy(const QString &from, const QString &to)
+    {
+        m_copied = std::async(std::launch::async, [from, to] {
+            namespace fs = std::filesystem;
+            const fs::path master(to.toStdU16String());
+            std::error_code error;
+            const bool copied = fs::copy_file(fs::path(from.toStdU16String()), master,
+                                              fs::copy_options::overwrite_existing, error);
+            // The copy takes the file's permissions; a read-only document
+            // must still give a master file that every change can rewrite.
+            if (copied)
+                fs::permissions(master, fs::perms::owner_read | fs::perms::owner_write,
+                                fs::perm_options::add, error);
+            return copied;
+        });
+    }
+    // Waits for the copy; one that failed is written from memory instead.
+    void finish(DocState &doc)
+    {
+        if (!m_copied.valid() || m_copied.get())
+            return;
+        QString reason;
+        if (!doc.master.saveQuick(&reason) && doc.ui)
+            doc.ui->showMessage(QStringLiteral("The work file %1 cannot be written: %2")
+                                    .arg(doc.masterPath(), reason));
+    }
+
+private:
+    std::future<bool> m_copied;
+};
+
+// Builds the tree from the content already in doc.master; `copy`, the
+// master file being written meanwhile.
+bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc, MasterCopy *copy = nullptr)
+{
+    const auto copied = [&] {
+        if (copy)
+            copy->finish(doc);
+    };
     doc.busy = true;
     doc.history.clear(); // another document: the steps belong to the one before
     ++doc.generation;
@@ -276,15 +320,20 @@ bool buildTree(QTreeWidget *tree, ItemEditor *editor, DocState &doc)
 
     const QList<QByteArray> &head = doc.master.head();
     // The older-layout test needs the first two lines.
-    if (head.size() < 2)
+    if (head.size() < 2) {
+        copied();
         return failLoad(tree, editor, doc);
+    }
     if (IsOldFormat(head)) {
+        copied();
         QList<QByteArray> lines = doc.master.allLines();
         if (!ConvertOldFormat(lines, doc))
             return failLoad(tree, editor, doc);
     }
 
-    if (!BuildExplorer(tree, doc, doc.expandOnLoad))
+    const bool built = BuildExplorer(tree, doc, doc.expandOnLoad);
+    copied();
+    if (!built)
         return failLoad(tree, editor, doc);
     QCoreApplication::processEvents();
     doc.untitled = false;
@@ -371,23 +420,8 @@ OpenResult OpenTreeFile(QTreeWidget *tree, ItemEditor *editor, DocState &doc, co
         return buildTree(tree, editor, doc) ? OpenResult::Opened : OpenResult::Failed;
     QFile::remove(doc.masterPath());
     QFile::remove(doc.workFolder + QStringLiteral("ItemText"));
-    // The master file starts as a byte copy of the user's file, made by
-    // the system; the user's file stays the durable original, so no flush.
-    namespace fs = std::filesystem;
-    const fs::path master(doc.masterPath().toStdU16String());
-    std::error_code error;
-    const bool copied = fs::copy_file(fs::path(path.toStdU16String()), master,
-                                      fs::copy_options::overwrite_existing, error);
-    // The copy takes the file's permissions; a read-only document must
-    // still give a master file that every change can rewrite.
-    if (copied)
-        fs::permissions(master, fs::perms::owner_read | fs::perms::owner_write,
-                        fs::perm_options::add, error);
-    QString reason;
-    if (!copied && !doc.master.saveQuick(&reason) && doc.ui)
-        doc.ui->showMessage(QStringLiteral("The work file %1 cannot be written: %2")
-                                .arg(doc.masterPath(), reason));
-    const bool loaded = buildTree(tree, editor, doc);
+    MasterCopy copy(path, doc.masterPath());
+    const bool loaded = buildTree(tree, editor, doc, &copy);
     doc.busy = true;
     if (editor)
         editor->setModifiedState(false);
