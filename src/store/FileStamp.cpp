@@ -109,7 +109,7 @@ bool FileStamp::changedOnDisk(const QString &path)
     FileStamp now;
     if (!known() || !statOf(path, now))
         return known() && QFile::exists(path); // a file gone is nothing to reload or to overwrite
-    if (now.size == size && now.mtimeNs == mtimeNs && now.inode == inode)
+    if (now.sameStat(*this))
         return false;
     // What cannot be read (a folder now, no permission) is no one's work to
     // keep: the save says why it fails.

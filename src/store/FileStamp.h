@@ -16,6 +16,11 @@ struct FileStamp
     quint64 hash = 0;
 
     bool known() const { return size >= 0; }
+    // Whether both stamps saw the file with the same size, time and inode.
+    bool sameStat(const FileStamp &other) const
+    {
+        return size == other.size && mtimeNs == other.mtimeNs && inode == other.inode;
+    }
     // The stamp of `path` with the hash of `content`, its bytes as held in
     // memory (the file is read when their sizes differ).
     static FileStamp of(const QString &path, const MasterFile &content);

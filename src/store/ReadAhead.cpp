@@ -30,8 +30,7 @@ bool ReadAhead::take(const QString &path, MasterFile *content, QString *problem)
     Result r = m_result.get();
     FileStamp now;
     now.acknowledge(path);
-    if (!r.read || !now.known() || now.size != r.before.size || now.mtimeNs != r.before.mtimeNs
-        || now.inode != r.before.inode)
+    if (!r.read || !now.known() || !now.sameStat(r.before))
         return false;
     r.content.setPath(content->path());
     *content = std::move(r.content);
